@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a command needs. Sourced by play.sh and test.sh.
+# As root the missing ones are installed; otherwise the one apt-get line that
+# would install them is printed and the caller stops.
+
+voskar_runtime_packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev
+  fonts-dejavu-core libpng-dev)
+voskar_test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool
+  g++-mingw-w64-i686)
+
+voskar_missing_packages() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  echo "${missing[@]}"
+}
+
+voskar_install_packages() {
+  local missing
+  missing=$(voskar_missing_packages "$@")
+  [ -z "$missing" ] && return 0
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "Installing: $missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq || return 1
+    # shellcheck disable=SC2086
+    apt-get install -y -qq --no-install-recommends $missing >/dev/null || return 1
+  else
+    echo "Missing packages. Run: sudo apt-get install -y $missing" >&2
+    return 1
+  fi
+}

@@ -1,0 +1,97 @@
+// The one DirectDraw surface class: owns its pixels in any supported format,
+// with pitch, colour key, palette, attached surfaces and the lost flag. The
+// software device renders into these pixels directly.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "ddraw7.h"
+
+namespace platform {
+
+class DirectDraw;
+class Palette;
+class Clipper;
+
+class Surface final : public IDirectDrawSurface7 {
+ public:
+  // Creates a surface of the given size and format, filled with zero.
+  Surface(DirectDraw* owner, const DDSURFACEDESC2& desc, const DDPIXELFORMAT& format);
+  ~Surface() override;
+
+  // Returns the platform surface behind an interface pointer, or null.
+  static Surface* From(IDirectDrawSurface7* surface);
+
+  // IUnknown
+  HRESULT QueryInterface(REFIID riid, void** object) override;
+  ULONG AddRef() override;
+  ULONG Release() override;
+
+  // IDirectDrawSurface7
+  HRESULT AddAttachedSurface(LPDIRECTDRAWSURFACE7 attached) override;
+  HRESULT Blt(LPRECT destRect, LPDIRECTDRAWSURFACE7 src, LPRECT srcRect, DWORD flags,
+              LPDDBLTFX fx) override;
+  HRESULT BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 src, LPRECT srcRect, DWORD trans) override;
+  HRESULT Flip(LPDIRECTDRAWSURFACE7 targetOverride, DWORD flags) override;
+  HRESULT GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE7* attached) override;
+  HRESULT GetDC(HDC* dc) override;
+  HRESULT GetSurfaceDesc(LPDDSURFACEDESC2 desc) override;
+  HRESULT IsLost() override;
+  HRESULT Lock(LPRECT destRect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE event) override;
+  HRESULT ReleaseDC(HDC dc) override;
+  HRESULT Restore() override;
+  HRESULT SetClipper(LPDIRECTDRAWCLIPPER clipper) override;
+  HRESULT SetColorKey(DWORD flags, LPDDCOLORKEY key) override;
+  HRESULT SetPalette(LPDIRECTDRAWPALETTE palette) override;
+  HRESULT Unlock(LPRECT rect) override;
+  HRESULT GetDDInterface(LPVOID* directDraw) override;
+
+  // Direct access for the platform (the rasteriser, GDI, presentation).
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  int Pitch() const { return pitch_; }
+  int BytesPerPixel() const { return static_cast<int>(format_.dwRGBBitCount / 8); }
+  uint8_t* Bits() { return pixels_.data(); }
+  const uint8_t* Bits() const { return pixels_.data(); }
+  const DDPIXELFORMAT& Format() const { return format_; }
+  DWORD Caps() const { return caps_.dwCaps; }
+  bool HasSourceColorKey() const { return hasSourceKey_; }
+  DWORD SourceColorKey() const { return sourceKey_; }
+  Surface* AttachedZBuffer() const;
+  DirectDraw* Owner() const { return owner_; }
+  Palette* GetPalette() const { return palette_; }
+  bool Lost() const { return lost_; }
+  void MarkLost() { lost_ = true; }
+  // Bumped on every change of pixels or colour key, so caches of the content
+  // (the rasteriser's expanded textures) know when to rebuild.
+  uint64_t Generation() const { return generation_; }
+  void Touch() { ++generation_; }
+
+ private:
+  friend class DirectDraw;
+
+  ULONG refs_ = 1;
+  DirectDraw* owner_;
+  int width_;
+  int height_;
+  int pitch_;
+  DDPIXELFORMAT format_;
+  DDSCAPS2 caps_;
+  DWORD textureStage_ = 0;
+  std::vector<uint8_t> pixels_;
+  bool hasSourceKey_ = false;
+  DWORD sourceKey_ = 0;
+  bool locked_ = false;
+  bool dcOut_ = false;
+  HDC dc_ = nullptr;
+  bool lost_ = false;
+  uint64_t generation_ = 0;
+  Palette* palette_ = nullptr;
+  Clipper* clipper_ = nullptr;
+  // Attached surfaces (back buffer of a flipping chain, z-buffer), one
+  // reference held on each.
+  std::vector<Surface*> attached_;
+};
+
+}  // namespace platform

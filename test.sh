@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole suite, then runs it again under
+# AddressSanitizer and UndefinedBehaviorSanitizer. Exit status 0 only if every
+# step passed.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/deps.sh
+voskar_install_packages "${voskar_runtime_packages[@]}" "${voskar_test_packages[@]}"
+
+jobs=$(nproc)
+for preset in release asan; do
+  echo "== $preset: configure and build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  echo "== $preset: test"
+  ctest --preset "$preset" -j "$jobs"
+done
+echo "All tests passed in both presets."
