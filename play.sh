@@ -5,7 +5,7 @@ cd "$(dirname "$0")"
 source scripts/deps.sh
 voskar_install_packages "${voskar_runtime_packages[@]}"
 
-cmake --preset release -DVOSKAR_BUILD_TESTS=OFF -DVOSKAR_BUILD_BENCH=OFF >/dev/null
+cmake --preset release >/dev/null
 cmake --build --preset release --target voskar_run
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

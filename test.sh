@@ -10,7 +10,9 @@ voskar_install_packages "${voskar_runtime_packages[@]}" "${voskar_test_packages[
 jobs=$(nproc)
 for preset in release asan; do
   echo "== $preset: configure and build"
-  cmake --preset "$preset" >/dev/null
+  extra=()
+  [ "$preset" = release ] && extra=(-DVOSKAR_BUILD_BENCH=ON)
+  cmake --preset "$preset" -DVOSKAR_BUILD_TESTS=ON "${extra[@]}" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
   echo "== $preset: test"
   ctest --preset "$preset" -j "$jobs"
