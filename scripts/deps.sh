@@ -5,8 +5,8 @@
 
 voskar_runtime_packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev
   fonts-dejavu-core libpng-dev)
-voskar_test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool
-  g++-mingw-w64-i686)
+voskar_test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool openbox
+  g++-mingw-w64-i686 x11-apps imagemagick)
 
 voskar_missing_packages() {
   local missing=() p

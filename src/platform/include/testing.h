@@ -16,6 +16,8 @@ namespace platform {
 enum class Backend { Headless, Sdl };
 // Chooses the backend before the first window is created. The default is
 // taken from VOSKAR_BACKEND ("headless" or "sdl"), else SDL.
+// With the headless backend GetMessageA never waits: on an empty queue it
+// answers WM_QUIT (0), since nothing could ever arrive.
 void SetBackend(Backend backend);
 Backend CurrentBackend();
 
@@ -60,6 +62,11 @@ const MachineDescription& CurrentMachine();
 // The default description, to be edited by tests.
 MachineDescription DefaultMachine();
 
+// Marks every surface of every live DirectDraw object lost, as when the
+// display is taken away (another program goes full-screen, a mode change):
+// IsLost answers DDERR_SURFACELOST until Restore or RestoreAllSurfaces.
+void LoseAllSurfaces();
+
 // Describes the software device (RGB emulation) as EnumDevices reports it.
 D3DDEVICEDESC7 SoftwareDeviceDesc();
 
@@ -95,6 +102,16 @@ bool CapturePresented(const std::string& pngPath);
 bool SaveSurfacePng(IDirectDrawSurface7* surface, const std::string& pngPath);
 // Number of pictures presented since start.
 uint64_t PresentCount();
+
+// ------------------------------------------------------------------ message boxes
+// Every MessageBoxA call since the last call (the boxes are also shown, or
+// written to stderr without a display).
+struct MessageBoxCall {
+  std::string caption;
+  std::string text;
+  UINT type = 0;
+};
+std::vector<MessageBoxCall> TakeMessageBoxes();
 
 // ------------------------------------------------------------------ debug text
 // Everything sent to OutputDebugStringA since the last call (the text is

@@ -4,6 +4,9 @@
 #pragma once
 
 #ifdef _WIN32
+// windows.h first: mmsystem.h builds on its types.
+#include <windows.h>
+
 #include <mmsystem.h>
 #include <windows.h>
 #else

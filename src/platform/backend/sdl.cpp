@@ -1,0 +1,364 @@
+// The SDL2 backend: one native window per window record, a streaming
+// texture holding the last picture, letterboxed scaling and frame pacing,
+// and the conversion of SDL events into window messages.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <vector>
+
+#include "backend/backend.h"
+#include "backend/sdl_keys.h"
+#include "testing.h"
+#include "win32/state.h"
+
+namespace platform {
+namespace backend {
+namespace sdl {
+
+namespace {
+
+constexpr int kClientWidth = 640;
+constexpr int kClientHeight = 480;
+
+struct NativeWindow {
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  int textureWidth = 0;
+  int textureHeight = 0;
+  bool vsync = false;
+  uint64_t lastPresent = 0;  // SDL performance counter
+};
+
+struct State {
+  bool videoReady = false;
+  std::map<HWND, NativeWindow> windows;
+};
+
+State& GetState() {
+  static State state;
+  return state;
+}
+
+bool EnsureVideo() {
+  State& state = GetState();
+  if (state.videoReady) return true;
+  // Full-screen here is the desktop mode, scaled: switching to another
+  // program must not minimise the game.
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "voskar: cannot open a window: %s\n", SDL_GetError());
+    return false;
+  }
+  state.videoReady = true;
+  return true;
+}
+
+NativeWindow* Find(HWND window) {
+  State& state = GetState();
+  auto it = state.windows.find(window);
+  if (it != state.windows.end()) return &it->second;
+  // A picture for "no particular window" goes to the main one.
+  if (!window && !state.windows.empty()) {
+    auto main = state.windows.find(MainWindow());
+    return main != state.windows.end() ? &main->second : &state.windows.begin()->second;
+  }
+  return nullptr;
+}
+
+HWND FromSdlId(Uint32 id) {
+  for (auto& [handle, native] : GetState().windows)
+    if (SDL_GetWindowID(native.window) == id) return handle;
+  return MainWindow();
+}
+
+void Borders(SDL_Window* window, int* top, int* left, int* bottom, int* right) {
+  *top = *left = *bottom = *right = 0;
+  if (SDL_GetWindowBordersSize(window, top, left, bottom, right) != 0)
+    *top = *left = *bottom = *right = 0;
+}
+
+// Draws the last picture into the renderer, centred and scaled to fit with
+// the aspect kept. Whole-number scales (and ones close to them) use the
+// nearest texel so the picture stays sharp; others filter linearly.
+void Compose(NativeWindow& native) {
+  // The whole drawable, even if the renderer has not yet seen a size change.
+  SDL_RenderSetViewport(native.renderer, nullptr);
+  SDL_SetRenderDrawColor(native.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(native.renderer);
+  if (!native.texture) return;
+  int outW = 0, outH = 0;
+  SDL_GetRendererOutputSize(native.renderer, &outW, &outH);
+  const double fit = std::min(static_cast<double>(outW) / native.textureWidth,
+                              static_cast<double>(outH) / native.textureHeight);
+  double scale = fit;
+  bool nearest = false;
+  if (fit >= 1.0) {
+    const double whole = std::floor(fit);
+    if (whole / fit >= 0.9) {
+      scale = whole;
+      nearest = true;
+    }
+  }
+  SDL_Rect dest;
+  dest.w = static_cast<int>(std::lround(native.textureWidth * scale));
+  dest.h = static_cast<int>(std::lround(native.textureHeight * scale));
+  dest.x = (outW - dest.w) / 2;
+  dest.y = (outH - dest.h) / 2;
+  SDL_SetTextureScaleMode(native.texture, nearest ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+  SDL_RenderCopy(native.renderer, native.texture, nullptr, &dest);
+}
+
+void Redraw(NativeWindow& native) {
+  Compose(native);
+  SDL_RenderPresent(native.renderer);
+}
+
+// Without a vertical blank to wait for, frames are paced to 60 per second.
+// With one, a frame is still never shorter than a 240th of a second, so a
+// display that claims to wait and doesn't cannot make the loop spin.
+void Pace(NativeWindow& native) {
+  const uint64_t frequency = SDL_GetPerformanceFrequency();
+  const uint64_t period = frequency / (native.vsync ? 240 : 60);
+  const uint64_t now = SDL_GetPerformanceCounter();
+  if (native.lastPresent && now < native.lastPresent + period) {
+    const uint64_t remaining = native.lastPresent + period - now;
+    SDL_Delay(static_cast<Uint32>(remaining * 1000 / frequency));
+  }
+  const uint64_t after = SDL_GetPerformanceCounter();
+  // Keep a steady rhythm when on time; start afresh after a long frame.
+  native.lastPresent = (native.lastPresent && after < native.lastPresent + 2 * period)
+                           ? std::max(native.lastPresent + period, after - period / 4)
+                           : after;
+}
+
+void HandleWindowEvent(const SDL_WindowEvent& event) {
+  const HWND window = FromSdlId(event.windowID);
+  NativeWindow* native = Find(window);
+  switch (event.event) {
+    case SDL_WINDOWEVENT_MINIMIZED:
+      OnWindowMinimized(window);
+      break;
+    case SDL_WINDOWEVENT_RESTORED:
+      OnWindowRestored(window, false);
+      break;
+    case SDL_WINDOWEVENT_MAXIMIZED:
+      OnWindowRestored(window, true);
+      break;
+    case SDL_WINDOWEVENT_MOVED:
+      OnWindowMoved(window, event.data1, event.data2);
+      break;
+    case SDL_WINDOWEVENT_CLOSE:
+      OnWindowCloseRequested(window);
+      break;
+    case SDL_WINDOWEVENT_EXPOSED:
+      if (native) Redraw(*native);
+      OnWindowExposed(window);
+      break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      if (native) Redraw(*native);
+      break;
+    default:
+      break;
+  }
+}
+
+void HandleEvent(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_KEYDOWN: {
+      const UINT key = VirtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
+      if (key) PostKeyDown(FromSdlId(event.key.windowID), key, event.key.repeat != 0);
+      break;
+    }
+    case SDL_KEYUP: {
+      const UINT key = VirtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
+      if (key) PostKeyUp(FromSdlId(event.key.windowID), key);
+      break;
+    }
+    case SDL_TEXTINPUT:
+      PostText(FromSdlId(event.text.windowID), event.text.text);
+      break;
+    case SDL_WINDOWEVENT:
+      HandleWindowEvent(event.window);
+      break;
+    case SDL_MOUSEMOTION:
+      OnMouseMoved(FromSdlId(event.motion.windowID));
+      break;
+    case SDL_QUIT:
+      // An interrupt or the session ending: close the main window as the
+      // user would.
+      if (MainWindow() && !QueueHas(MainWindow(), WM_CLOSE)) OnWindowCloseRequested(MainWindow());
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+bool OpenWindow(HWND window, const std::string& utf8Title, int x, int y, bool visible) {
+  if (!EnsureVideo()) return false;
+  Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+  flags |= visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+  const int posX = x == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : x;
+  const int posY = y == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : y;
+  NativeWindow native;
+  native.window =
+      SDL_CreateWindow(utf8Title.c_str(), posX, posY, kClientWidth, kClientHeight, flags);
+  if (!native.window) {
+    std::fprintf(stderr, "voskar: cannot open a window: %s\n", SDL_GetError());
+    return false;
+  }
+  native.renderer =
+      SDL_CreateRenderer(native.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+  if (!native.renderer) native.renderer = SDL_CreateRenderer(native.window, -1, 0);
+  if (!native.renderer) {
+    std::fprintf(stderr, "voskar: cannot draw in the window: %s\n", SDL_GetError());
+    SDL_DestroyWindow(native.window);
+    return false;
+  }
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(native.renderer, &info) == 0)
+    native.vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+  SDL_StartTextInput();
+  GetState().windows[window] = native;
+  Redraw(GetState().windows[window]);
+  return true;
+}
+
+void CloseWindow(HWND window) {
+  State& state = GetState();
+  auto it = state.windows.find(window);
+  if (it == state.windows.end()) return;
+  NativeWindow& native = it->second;
+  if (native.texture) SDL_DestroyTexture(native.texture);
+  SDL_DestroyRenderer(native.renderer);
+  SDL_DestroyWindow(native.window);
+  state.windows.erase(it);
+}
+
+void SetBordered(HWND window, bool bordered) {
+  if (NativeWindow* native = Find(window))
+    SDL_SetWindowBordered(native->window, bordered ? SDL_TRUE : SDL_FALSE);
+}
+
+void ShowWindow(HWND window) {
+  if (NativeWindow* native = Find(window)) SDL_ShowWindow(native->window);
+}
+
+void SetMinimumSize(HWND window, int width, int height) {
+  if (NativeWindow* native = Find(window))
+    SDL_SetWindowMinimumSize(native->window, std::max(1, width), std::max(1, height));
+}
+
+bool GetGeometry(HWND window, RECT* outer, POINT* clientOrigin) {
+  NativeWindow* native = Find(window);
+  if (!native || !window) return false;
+  int x = 0, y = 0, w = 0, h = 0, top, left, bottom, right;
+  SDL_GetWindowPosition(native->window, &x, &y);
+  SDL_GetWindowSize(native->window, &w, &h);
+  Borders(native->window, &top, &left, &bottom, &right);
+  if (outer) *outer = RECT{x - left, y - top, x + w + right, y + h + bottom};
+  if (clientOrigin) *clientOrigin = POINT{x, y};
+  return true;
+}
+
+void SetGeometry(HWND window, int x, int y, int cx, int cy, bool move, bool size) {
+  NativeWindow* native = Find(window);
+  if (!native || !window) return;
+  int top, left, bottom, right;
+  Borders(native->window, &top, &left, &bottom, &right);
+  if (move) SDL_SetWindowPosition(native->window, x + left, y + top);
+  if (size)
+    SDL_SetWindowSize(native->window, std::max(1, cx - left - right),
+                      std::max(1, cy - top - bottom));
+}
+
+void ShowCursor(bool show) {
+  if (GetState().videoReady) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void PumpEvents(bool wait) {
+  if (!GetState().videoReady) return;
+  SDL_Event event;
+  if (wait && SDL_WaitEventTimeout(&event, 100)) HandleEvent(event);
+  while (SDL_PollEvent(&event)) HandleEvent(event);
+}
+
+bool ShowMessageBox(HWND parent, const std::string& utf8Caption, const std::string& utf8Text,
+                    UINT type) {
+  Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
+  if ((type & 0xF0) == MB_ICONERROR)
+    flags = SDL_MESSAGEBOX_ERROR;
+  else if ((type & 0xF0) == MB_ICONWARNING)
+    flags = SDL_MESSAGEBOX_WARNING;
+  NativeWindow* native = parent ? Find(parent) : nullptr;
+  return SDL_ShowSimpleMessageBox(flags, utf8Caption.c_str(), utf8Text.c_str(),
+                                  native ? native->window : nullptr) == 0;
+}
+
+void Present(HWND window, const uint32_t* xrgb, int width, int height, int pitch) {
+  NativeWindow* native = Find(window);
+  if (!native) return;
+  if (!native->texture || native->textureWidth != width || native->textureHeight != height) {
+    if (native->texture) SDL_DestroyTexture(native->texture);
+    native->texture = SDL_CreateTexture(native->renderer, SDL_PIXELFORMAT_RGB888,
+                                        SDL_TEXTUREACCESS_STREAMING, width, height);
+    native->textureWidth = native->texture ? width : 0;
+    native->textureHeight = native->texture ? height : 0;
+    if (!native->texture) return;
+  }
+  SDL_UpdateTexture(native->texture, nullptr, xrgb, pitch * 4);
+  Pace(*native);
+  Redraw(*native);
+}
+
+void SetFullscreen(HWND window, bool fullscreen) {
+  NativeWindow* native = Find(window);
+  if (!native) return;
+  SDL_SetWindowFullscreen(native->window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  Redraw(*native);
+}
+
+bool DesktopSize(int* width, int* height) {
+  if (!EnsureVideo()) return false;
+  int display = 0;
+  if (NativeWindow* native = Find(MainWindow())) {
+    display = SDL_GetWindowDisplayIndex(native->window);
+    if (display < 0) display = 0;
+  }
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return false;
+  *width = mode.w;
+  *height = mode.h;
+  return true;
+}
+
+bool ReadBack(HWND window, std::vector<uint32_t>* pixels, int* width, int* height) {
+  NativeWindow* native = Find(window);
+  if (!native || !pixels) return false;
+  Compose(*native);
+  int w = 0, h = 0;
+  SDL_GetRendererOutputSize(native->renderer, &w, &h);
+  pixels->assign(static_cast<size_t>(w) * h, 0);
+  const bool ok = SDL_RenderReadPixels(native->renderer, nullptr, SDL_PIXELFORMAT_ARGB8888,
+                                       pixels->data(), w * 4) == 0;
+  SDL_RenderPresent(native->renderer);
+  if (width) *width = w;
+  if (height) *height = h;
+  return ok;
+}
+
+void Shutdown() {
+  State& state = GetState();
+  while (!state.windows.empty()) CloseWindow(state.windows.begin()->first);
+  if (state.videoReady) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  state.videoReady = false;
+}
+
+}  // namespace sdl
+}  // namespace backend
+}  // namespace platform
