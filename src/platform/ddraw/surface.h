@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "ddraw/pixelformat.h"
 #include "ddraw7.h"
 
 namespace platform {
@@ -51,10 +52,14 @@ class Surface final : public IDirectDrawSurface7 {
   int Width() const { return width_; }
   int Height() const { return height_; }
   int Pitch() const { return pitch_; }
-  int BytesPerPixel() const { return static_cast<int>(format_.dwRGBBitCount / 8); }
+  // Bytes per pixel in memory (24-bit depth is kept in 32-bit words).
+  int BytesPerPixel() const { return info_.bytes; }
   uint8_t* Bits() { return pixels_.data(); }
   const uint8_t* Bits() const { return pixels_.data(); }
   const DDPIXELFORMAT& Format() const { return format_; }
+  const FormatInfo& Info() const { return info_; }
+  // The palette's 256 entries, or null without a palette.
+  const PALETTEENTRY* PaletteEntries() const;
   DWORD Caps() const { return caps_.dwCaps; }
   bool HasSourceColorKey() const { return hasSourceKey_; }
   DWORD SourceColorKey() const { return sourceKey_; }
@@ -63,6 +68,8 @@ class Surface final : public IDirectDrawSurface7 {
   Palette* GetPalette() const { return palette_; }
   bool Lost() const { return lost_; }
   void MarkLost() { lost_ = true; }
+  // The window a picture blitted to this (primary) surface goes to.
+  HWND PresentWindow() const;
   // Bumped on every change of pixels or colour key, so caches of the content
   // (the rasteriser's expanded textures) know when to rebuild.
   uint64_t Generation() const { return generation_; }
@@ -71,12 +78,20 @@ class Surface final : public IDirectDrawSurface7 {
  private:
   friend class DirectDraw;
 
+  // Clips a rectangle (null: the whole surface) to the surface; false when
+  // the rectangle is malformed.
+  bool ResolveRect(const RECT* rect, RECT* out) const;
+  HRESULT ColorFill(const RECT& rect, DWORD color);
+  HRESULT StretchFrom(const RECT& dest, Surface& src, const RECT& srcRect, bool useKey);
+
   ULONG refs_ = 1;
   DirectDraw* owner_;
   int width_;
   int height_;
   int pitch_;
   DDPIXELFORMAT format_;
+  FormatInfo info_;
+  DWORD backBufferCount_ = 0;
   DDSCAPS2 caps_;
   DWORD textureStage_ = 0;
   std::vector<uint8_t> pixels_;
