@@ -1,0 +1,104 @@
+// The per-pixel pipeline: a span of up to kChunk pixels on one row passes
+// through fixed stages, each a small loop chosen once per triangle for the
+// state at hand, so that no stage branches on render state per pixel:
+//   depth test -> texture sample (+ colour key) -> texture stage (+ specular)
+//   -> alpha test -> blend and store -> depth write.
+#pragma once
+
+#include <cstdint>
+
+#include "d3d/render_state.h"
+#include "d3d/texture.h"
+
+namespace platform::d3d {
+
+constexpr int kChunk = 128;
+
+// Linear functions of the pixel position: value(x, y) = at0 + dx * x + dy * y.
+struct Plane {
+  float at0 = 0, dx = 0, dy = 0;
+  float At(float x, float y) const { return at0 + dx * x + dy * y; }
+};
+
+// Per-triangle inputs to the stages: interpolation planes and constants.
+// In perspective mode u, v and the colours are planes of value / w and q is
+// the plane of 1 / w; in affine mode they are the values themselves.
+struct TriangleSetup {
+  double z0 = 0, zdx = 0, zdy = 0;  // depth in [0, 1] at (0, 0)
+  Plane q, u, v;
+  Plane color[4];                   // r, g, b, a in 0..255
+  Plane specular[3];                // r, g, b in 0..255
+  uint32_t flatColor = 0xFFFFFFFF;  // ARGB when the diffuse colour is constant
+};
+
+// Values at the first pixel of a chunk and their steps per pixel.
+struct SpanInputs {
+  int x = 0, y = 0, count = 0;
+  int64_t z = 0, dz = 0;  // depth * zmax in 48.16 fixed point
+  float q = 1, dq = 0;
+  float u = 0, du = 0, v = 0, dv = 0;
+  float c[4] = {}, dc[4] = {};
+  float s[3] = {}, ds[3] = {};
+};
+
+struct SpanBuffers {
+  uint8_t mask[kChunk];     // 1: the pixel is still drawn
+  uint32_t zvalue[kChunk];  // depth in the buffer's units
+  uint32_t texel[kChunk];   // ARGB sample
+  uint32_t colorStorage[kChunk];
+  // ARGB after the texture stage: colorStorage, or texel itself when the
+  // texture stage passes the texel through unchanged.
+  uint32_t* color = colorStorage;
+};
+
+struct PixelContext;
+using DepthStage = int (*)(const PixelContext&, const SpanInputs&, SpanBuffers&);
+using SpanStage = void (*)(const PixelContext&, const SpanInputs&, SpanBuffers&);
+
+// Everything the stages read, fixed for one triangle.
+struct PixelContext {
+  const RenderState* state = nullptr;
+  TargetView target;
+  DepthView depth;
+  const TexelCache* texture = nullptr;  // null: no texture bound
+  bool perspective = false;
+  bool bilinear = false;
+  bool colorKey = false;
+  bool interpolateColor = true;  // a stage reads the diffuse planes
+  uint32_t zmax = 0;             // largest depth value of the buffer
+  int zshift = 0;                // position of the depth bits in a 32-bit value
+  TriangleSetup tri;
+
+  DepthStage depthTest = nullptr;
+  SpanStage sample = nullptr;    // null when untextured
+  SpanStage combine = nullptr;   // texture stage: writes color[]; null: the texel as is
+  SpanStage specular = nullptr;  // null when no specular is added
+  SpanStage alphaTest = nullptr;
+  SpanStage write = nullptr;       // blend and store colour
+  SpanStage depthWrite = nullptr;  // null when depth is not written
+};
+
+// Stage choice for a prepared context (fills the function pointers).
+void ChooseDepthStages(PixelContext* ctx);
+void ChooseSampleStage(PixelContext* ctx);
+void ChooseShadeStages(PixelContext* ctx, bool gouraud);
+void ChooseWriteStage(PixelContext* ctx);
+
+// Runs one span (count <= kChunk) through the chosen stages.
+void ShadeSpan(const PixelContext& ctx, const SpanInputs& in);
+
+// Helpers shared by the stages.
+inline uint32_t MulDiv255(uint32_t a, uint32_t b) {
+  const uint32_t t = a * b + 128;
+  return (t + (t >> 8)) >> 8;
+}
+// Round half away from zero, without a library call.
+inline int64_t RoundToInt64(double v) {
+  return static_cast<int64_t>(v < 0 ? v - 0.5 : v + 0.5);
+}
+// 0..255, rounded; NaN gives 0.
+inline uint32_t ClampByte(float v) {
+  return !(v > 0.0f) ? 0u : v >= 255.0f ? 255u : static_cast<uint32_t>(v + 0.5f);
+}
+
+}  // namespace platform::d3d

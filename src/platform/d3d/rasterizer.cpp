@@ -1,0 +1,174 @@
+#include "d3d/rasterizer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "d3d/clip.h"
+#include "d3d/raster.h"
+#include "d3d/setup.h"
+
+namespace platform::d3d {
+
+namespace {
+
+// Geometry up to this many viewports beyond the view volume is scissored
+// per pixel rather than clipped.
+constexpr float kGuardBand = 4.0f;
+
+}  // namespace
+
+Vertex ToScreen(const Vertex& clip, const Scissor& vp) {
+  Vertex s = clip;
+  const float rhw = 1.0f / clip.w;
+  const float w = static_cast<float>(vp.x1 - vp.x0);
+  const float h = static_cast<float>(vp.y1 - vp.y0);
+  s.x = vp.x0 + (1.0f + clip.x * rhw) * w * 0.5f;
+  s.y = vp.y0 + (1.0f - clip.y * rhw) * h * 0.5f;
+  s.z = vp.minZ + clip.z * rhw * (vp.maxZ - vp.minZ);
+  s.w = rhw;
+  return s;
+}
+
+void Rasterizer::PrepareTriangle(const RenderState& state, const TexelCache* texture,
+                                 const DrawTarget& target, const Vertex& a, const Vertex& b,
+                                 const Vertex& c) {
+  SnappedTriangle snapped;
+  if (!SnapTriangle(a, b, c, state.cullMode, &snapped)) return;
+  prepared_.emplace_back();
+  Prepared& p = prepared_.back();
+  p.snapped = snapped;
+  PixelContext& ctx = p.ctx;
+  ctx.state = &state;
+  ctx.target = target.color;
+  ctx.depth = target.depth;
+  ctx.texture = texture && texture->Valid() ? texture : nullptr;
+  // A pre-transformed vertex without a positive rhw has no perspective to
+  // correct for; such triangles are interpolated affinely.
+  ctx.perspective = state.texturePerspective && a.w > 0 && b.w > 0 && c.w > 0;
+  const Vertex* v[3] = {&a, &b, &c};
+  const bool gouraud = SetupPlanes(v, snapped, ctx.perspective, &ctx.tri);
+  if (ctx.texture) {
+    const StageState& stage = state.stages[0];
+    const DWORD filter = IsMinified(v, *ctx.texture) ? stage.minFilter : stage.magFilter;
+    ctx.bilinear = filter == D3DTFG_LINEAR;
+    ctx.colorKey = state.colorKeyEnable;
+  }
+  ChooseDepthStages(&ctx);
+  ChooseSampleStage(&ctx);
+  ChooseShadeStages(&ctx, gouraud);
+  ChooseWriteStage(&ctx);
+  // An upper bound of the pixels it covers (half its bounding box, limited
+  // to the viewport), to decide whether sharing the work pays.
+  const int64_t x0 = std::min({snapped.x[0], snapped.x[1], snapped.x[2]});
+  const int64_t x1 = std::max({snapped.x[0], snapped.x[1], snapped.x[2]});
+  const double w = std::min<double>(static_cast<double>(x1 - x0) / kSubpixels,
+                                    target.viewport.x1 - target.viewport.x0);
+  const double h = std::min<double>(static_cast<double>(snapped.y[2] - snapped.y[0]) / kSubpixels,
+                                    target.viewport.y1 - target.viewport.y0);
+  preparedArea_ += w * h / 2;
+}
+
+void Rasterizer::Flush(const Scissor& scissor) {
+  // Below this many pixels a second thread costs more than it saves.
+  constexpr double kParallelArea = 32768.0;
+  if (threads_ > 1 && preparedArea_ >= kParallelArea) {
+    if (!worker_) worker_ = std::make_unique<BandWorker>();
+    const std::function<void(int)> job = [this, &scissor](int band) {
+      for (const Prepared& p : prepared_) RasterizeTriangle(p.ctx, p.snapped, scissor, band);
+    };
+    worker_->Run(job);
+  } else {
+    for (const Prepared& p : prepared_) RasterizeTriangle(p.ctx, p.snapped, scissor);
+  }
+  prepared_.clear();
+  preparedArea_ = 0;
+}
+
+void Rasterizer::DrawVertices(const RenderState& state, const TransformState& transform,
+                              const TexelCache* texture, const DrawTarget& target,
+                              D3DPRIMITIVETYPE type, const D3DVERTEX* vertices, int count) {
+  if (!AssembleTriangles(type, count, &triangles_) || triangles_.empty()) return;
+  TransformVertices(vertices, count, transform, state, &vertices_);
+  screen_.resize(vertices_.size());
+  std::vector<char> mapped(vertices_.size(), 0);
+  Vertex clipped[kMaxClippedVertices];
+  for (const TriangleIndices& t : triangles_) {
+    const Vertex& a = vertices_[t[0]];
+    const Vertex& b = vertices_[t[1]];
+    const Vertex& c = vertices_[t[2]];
+    if (TriviallyInside(a, b, c, kGuardBand)) {
+      for (int i : t)
+        if (!mapped[i]) {
+          screen_[i] = ToScreen(vertices_[i], target.viewport);
+          mapped[i] = 1;
+        }
+      PrepareTriangle(state, texture, target, screen_[t[0]], screen_[t[1]], screen_[t[2]]);
+      continue;
+    }
+    const int n = ClipTriangle(a, b, c, kGuardBand, clipped);
+    for (int i = 0; i < n; ++i) clipped[i] = ToScreen(clipped[i], target.viewport);
+    for (int i = 1; i + 1 < n; ++i)
+      PrepareTriangle(state, texture, target, clipped[0], clipped[i], clipped[i + 1]);
+  }
+  Flush(target.viewport);
+}
+
+void Rasterizer::DrawTransformed(const RenderState& state, const TexelCache* texture,
+                                 const DrawTarget& target, D3DPRIMITIVETYPE type,
+                                 const D3DTLVERTEX* vertices, int count) {
+  if (!AssembleTriangles(type, count, &triangles_) || triangles_.empty()) return;
+  LoadTransformedVertices(vertices, count, &vertices_);
+  for (const TriangleIndices& t : triangles_) {
+    PrepareTriangle(state, texture, target, vertices_[t[0]], vertices_[t[1]], vertices_[t[2]]);
+  }
+  Flush(target.viewport);
+}
+
+void Rasterizer::ClearColor(const TargetView& t, int x0, int y0, int x1, int y1, uint32_t argb) {
+  if (!t.bits || x0 >= x1 || y0 >= y1) return;
+  if (t.bytesPerPixel == 4) {
+    for (int y = y0; y < y1; ++y) {
+      uint32_t* row = reinterpret_cast<uint32_t*>(t.bits + static_cast<size_t>(y) * t.pitch);
+      std::fill(row + x0, row + x1, argb);
+    }
+    return;
+  }
+  auto pack = [&](uint32_t mask, uint32_t v8) -> uint32_t {
+    if (!mask) return 0;
+    int shift = 0;
+    while (!(mask >> shift & 1u)) ++shift;
+    int bits = 0;
+    while (shift + bits < 32 && (mask >> (shift + bits) & 1u)) ++bits;
+    return (v8 >> (8 - bits)) << shift;
+  };
+  const uint16_t raw =
+      static_cast<uint16_t>(pack(t.rMask, (argb >> 16) & 0xFF) | pack(t.gMask, (argb >> 8) & 0xFF) |
+                            pack(t.bMask, argb & 0xFF));
+  for (int y = y0; y < y1; ++y) {
+    uint16_t* row = reinterpret_cast<uint16_t*>(t.bits + static_cast<size_t>(y) * t.pitch);
+    std::fill(row + x0, row + x1, raw);
+  }
+}
+
+void Rasterizer::ClearDepth(const DepthView& d, int x0, int y0, int x1, int y1, float z) {
+  if (!d.bits || d.bytesPerPixel == 0 || x0 >= x1 || y0 >= y1) return;
+  const double zc = std::min(1.0, std::max(0.0, static_cast<double>(z)));
+  if (d.bytesPerPixel == 2) {
+    const uint16_t v = static_cast<uint16_t>(zc * 65535.0 + 0.5);
+    for (int y = y0; y < y1; ++y) {
+      uint16_t* row = reinterpret_cast<uint16_t*>(d.bits + static_cast<size_t>(y) * d.pitch);
+      std::fill(row + x0, row + x1, v);
+    }
+    return;
+  }
+  int shift = 0;
+  while (d.zMask && !(d.zMask >> shift & 1u)) ++shift;
+  const uint32_t zmax = d.zMask >> shift;
+  const uint32_t v = (static_cast<uint32_t>(zc * zmax + 0.5) << shift) & d.zMask;
+  for (int y = y0; y < y1; ++y) {
+    uint32_t* row = reinterpret_cast<uint32_t*>(d.bits + static_cast<size_t>(y) * d.pitch);
+    for (int x = x0; x < x1; ++x) row[x] = (row[x] & ~d.zMask) | v;
+  }
+}
+
+}  // namespace platform::d3d
