@@ -74,6 +74,70 @@ TEST(RasterFillRule, StripSharedEdgesAreDrawnExactlyOnce) {
   EXPECT_EQ(CompareGolden("fill-rule-strip-additive", canvas.Pixels(), 64, 44), "");
 }
 
+// Whether pixel centre (x, y) is drawn for the triangle a, b, c (in 1/16
+// pixel units, no vertex on a pixel centre): inside, or on an edge that
+// bounds the triangle on its left or, when horizontal, on its top.
+bool Covered(const int64_t (&v)[3][2], int64_t x, int64_t y) {
+  const int64_t px = x * 16, py = y * 16;
+  for (int e = 0; e < 3; ++e) {
+    const int64_t* a = v[e];
+    const int64_t* b = v[(e + 1) % 3];
+    const int64_t* c = v[(e + 2) % 3];
+    auto side = [&](int64_t qx, int64_t qy) {
+      return (b[0] - a[0]) * (qy - a[1]) - (b[1] - a[1]) * (qx - a[0]);
+    };
+    const int64_t inner = side(c[0], c[1]);  // never 0: the triangle has area
+    const int64_t p = side(px, py);
+    if (p == 0) {
+      const bool top = a[1] == b[1] && c[1] > a[1];
+      // Moving right from the edge goes inside: a left edge.
+      const bool left = a[1] != b[1] && ((a[1] - b[1] > 0) == (inner > 0));
+      if (!top && !left) return false;
+    } else if ((p > 0) != (inner > 0)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+TEST(RasterFillRule, RandomTrianglesCoverExactlyThePixelCentresInside) {
+  // Vertices on the 1/16 grid but off pixel centres, many of them outside
+  // the canvas (negative coordinates included), and some edges through
+  // pixel centres; each triangle against a per-pixel inside test.
+  Canvas canvas(48, 40);
+  RenderState s = Unlit();
+  s.zEnable = false;
+  Rasterizer r;
+  uint32_t seed = 12345;
+  auto next = [&seed](int range) {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<int>((seed >> 8) % static_cast<uint32_t>(range));
+  };
+  for (int t = 0; t < 300; ++t) {
+    int64_t v[3][2];
+    D3DTLVERTEX tl[3];
+    for (int i = 0; i < 3; ++i) {
+      for (int k = 0; k < 2; ++k) {
+        // Grid steps of 1/16 in [-24, 72); a few edges get through pixel
+        // centres when the offsets are whole and half pixels.
+        int64_t sub = next(96 * 16) - 24 * 16;
+        if (sub % 16 == 0) sub += (t % 3 == 0) ? 8 : 1;
+        v[i][k] = sub;
+      }
+      tl[i] = Tl(v[i][0] / 16.0f, v[i][1] / 16.0f, 0.5f, 1.0f, 0xFFFFFFFF);
+    }
+    const int64_t area =
+        (v[1][0] - v[0][0]) * (v[2][1] - v[0][1]) - (v[2][0] - v[0][0]) * (v[1][1] - v[0][1]);
+    if (area == 0) continue;
+    canvas.Clear(0xFF000000);
+    r.DrawTransformed(s, nullptr, canvas.Target(), D3DPT_TRIANGLELIST, tl, 3);
+    for (int y = 0; y < canvas.Height(); ++y)
+      for (int x = 0; x < canvas.Width(); ++x)
+        ASSERT_EQ(canvas.Pixel(x, y) != 0, Covered(v, x, y))
+            << "triangle " << t << " at " << x << "," << y;
+  }
+}
+
 TEST(RasterFillRule, PixelCentresOnEdgesGoToTopAndLeft) {
   Canvas canvas(8, 8);
   RenderState s = Unlit();

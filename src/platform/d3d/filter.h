@@ -73,6 +73,24 @@ inline uint32_t BilinearBlend(uint32_t p00, uint32_t p10, uint32_t p01, uint32_t
   return out;
 }
 
+// A keyed texture without alpha is filtered from texels whose alpha is 0
+// where keyed and 255 elsewhere, so a sample's alpha is its unkeyed share.
+// At or below this (half the weight or more keyed; 128 is the exact half)
+// the pixel is discarded.
+constexpr uint32_t kCoverageDiscard = 128;
+
+// The colour of a partly keyed sample (alpha between kCoverageDiscard and
+// 255) renormalised over its unkeyed share, made opaque.
+inline uint32_t RenormaliseCoverage(uint32_t c) {
+  const uint32_t a = c >> 24;
+  uint32_t out = 0xFF000000u;
+  for (int ch = 0; ch < 24; ch += 8) {
+    const uint32_t v = (((c >> ch) & 0xFF) * 255 + a / 2) / a;
+    out |= (v < 255 ? v : 255) << ch;
+  }
+  return out;
+}
+
 // Filters `count` pixels of a span into out[]; returns how many it did.
 // The vector path works in groups of 8 and may write up to 7 entries past
 // count (out[] must have room; coordinates there are extrapolated but

@@ -5,8 +5,10 @@
 //   -> alpha test -> blend and store -> depth write.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
+#include "d3d/filter.h"
 #include "d3d/render_state.h"
 #include "d3d/texture.h"
 
@@ -54,13 +56,17 @@ struct SpanBuffers {
 struct PixelContext;
 using DepthStage = int (*)(const PixelContext&, const SpanInputs&, SpanBuffers&);
 using SpanStage = void (*)(const PixelContext&, const SpanInputs&, SpanBuffers&);
+// All stages of a common state combination in one loop; false when it
+// cannot take this span (the separate stages then draw it).
+using FusedSpan = bool (*)(const PixelContext&, const SpanInputs&);
 
 // Everything the stages read, fixed for one triangle.
 struct PixelContext {
   const RenderState* state = nullptr;
   TargetView target;
   DepthView depth;
-  const TexelCache* texture = nullptr;  // null: no texture bound
+  const TexelCache* texture = nullptr;   // null: no texture bound
+  const uint64_t* texelPairs = nullptr;  // TexelCache::Pairs for the fused loop
   bool perspective = false;
   bool bilinear = false;
   bool colorKey = false;
@@ -76,6 +82,7 @@ struct PixelContext {
   SpanStage alphaTest = nullptr;
   SpanStage write = nullptr;       // blend and store colour
   SpanStage depthWrite = nullptr;  // null when depth is not written
+  FusedSpan fused = nullptr;       // null: the stages above run one by one
 };
 
 // Stage choice for a prepared context (fills the function pointers).
@@ -83,9 +90,38 @@ void ChooseDepthStages(PixelContext* ctx);
 void ChooseSampleStage(PixelContext* ctx);
 void ChooseShadeStages(PixelContext* ctx, bool gouraud);
 void ChooseWriteStage(PixelContext* ctx);
+// After the others: picks a fused loop when the chosen stages have one.
+void ChooseFusedStage(PixelContext* ctx);
 
-// Runs one span (count <= kChunk) through the chosen stages.
+// Runs one span (count <= kChunk) through the chosen stages one by one
+// (the caller tries ctx.fused first).
 void ShadeSpan(const PixelContext& ctx, const SpanInputs& in);
+
+// A texture coordinate as a 0.32 fraction of the texture (wrapping).
+inline uint32_t ToFraction32(float value) {
+  const double clamped = std::min(1.0e9, std::max(-1.0e9, static_cast<double>(value)));
+  return static_cast<uint32_t>(static_cast<int64_t>(clamped * 4294967296.0));
+}
+
+// The texture coordinates of a span as the sample stages take them.
+inline SpanCoords CoordsOf(const SpanInputs& in, bool perspective) {
+  SpanCoords c;
+  c.perspective = perspective;
+  if (perspective) {
+    c.q = in.q;
+    c.dq = in.dq;
+    c.uq = in.u;
+    c.duq = in.du;
+    c.vq = in.v;
+    c.dvq = in.dv;
+  } else {
+    c.u = ToFraction32(in.u);
+    c.v = ToFraction32(in.v);
+    c.du = ToFraction32(in.du);
+    c.dv = ToFraction32(in.dv);
+  }
+  return c;
+}
 
 // Helpers shared by the stages.
 inline uint32_t MulDiv255(uint32_t a, uint32_t b) {

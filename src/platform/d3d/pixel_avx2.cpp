@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "d3d/avx2_ops.h"
 #include "d3d/filter.h"
 #include "d3d/pixel_avx2.h"
 
@@ -121,16 +122,6 @@ __attribute__((target("avx2"))) void Write32OpaqueAvx2(const PixelContext& ctx,
     if (buf.mask[i]) row[i] = buf.color[i] | 0xFF000000u;
 }
 
-namespace {
-
-// (a * b + 128 + ((a * b + 128) >> 8)) >> 8 on 16-bit lanes: a * b / 255.
-__attribute__((target("avx2"))) inline __m256i MulDiv255x16(__m256i a, __m256i b) {
-  const __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(a, b), _mm256_set1_epi16(128));
-  return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
-}
-
-}  // namespace
-
 __attribute__((target("avx2"))) void FlatModulateAvx2(const PixelContext& ctx, const SpanInputs& in,
                                                       SpanBuffers& buf) {
   const __m256i zero = _mm256_setzero_si256();
@@ -140,9 +131,7 @@ __attribute__((target("avx2"))) void FlatModulateAvx2(const PixelContext& ctx, c
   int i = 0;
   for (; i + 8 <= in.count; i += 8) {
     const __m256i t = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(buf.texel + i));
-    const __m256i lo = MulDiv255x16(_mm256_unpacklo_epi8(t, zero), dLo);
-    const __m256i hi = MulDiv255x16(_mm256_unpackhi_epi8(t, zero), dHi);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(buf.color + i), _mm256_packus_epi16(lo, hi));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(buf.color + i), Modulate8(t, dLo, dHi));
   }
   const uint32_t dc = ctx.tri.flatColor | 0xFF000000u;
   for (; i < in.count; ++i) {
@@ -158,29 +147,12 @@ __attribute__((target("avx2"))) void Write32AlphaAvx2(const PixelContext& ctx, c
   uint32_t* row =
       reinterpret_cast<uint32_t*>(ctx.target.bits + static_cast<size_t>(in.y) * ctx.target.pitch) +
       in.x;
-  const __m256i zero = _mm256_setzero_si256();
-  const __m256i ff = _mm256_set1_epi16(255);
-  // Broadcasts each pixel's alpha byte over its four 16-bit channels.
-  const __m256i alphaShuffle =
-      _mm256_setr_epi8(6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15, 6, 7, 6, 7, 6, 7, 6,
-                       7, 14, 15, 14, 15, 14, 15, 14, 15);
-  const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
   int i = 0;
   for (; i + 8 <= in.count; i += 8) {
     const __m256i m = LoadMask(buf.mask + i);
     const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(buf.color + i));
     const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + i));
-    __m256i halves[2];
-    for (int h = 0; h < 2; ++h) {
-      const __m256i s16 = h ? _mm256_unpackhi_epi8(s, zero) : _mm256_unpacklo_epi8(s, zero);
-      const __m256i d16 = h ? _mm256_unpackhi_epi8(d, zero) : _mm256_unpacklo_epi8(d, zero);
-      const __m256i a = _mm256_shuffle_epi8(s16, alphaShuffle);
-      halves[h] =
-          _mm256_add_epi16(MulDiv255x16(s16, a), MulDiv255x16(d16, _mm256_sub_epi16(ff, a)));
-    }
-    const __m256i blended = _mm256_packus_epi16(halves[0], halves[1]);
-    // Colour channels from the blend, alpha forced opaque as the scalar store does.
-    const __m256i c = _mm256_or_si256(blended, opaque);
+    const __m256i c = BlendAlpha8(s, d);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + i), _mm256_blendv_epi8(d, c, m));
   }
   for (; i < in.count; ++i)

@@ -13,29 +13,63 @@ inline int64_t CeilDiv(int64_t a, int64_t b) {
   return q + ((a % b) > 0 ? 1 : 0);
 }
 
-// An edge from (xa, ya) down to (xb, yb) in sub-pixels. Boundary(y) is the
-// first pixel column at or right of the edge on row y: ceil of the crossing.
-struct Edge {
-  int64_t xa, ya, dx, dy;
-  Edge(int64_t x0, int64_t y0, int64_t x1, int64_t y1) : xa(x0), ya(y0), dx(x1 - x0), dy(y1 - y0) {}
-  int64_t Boundary(int64_t row) const {
-    const int64_t num = xa * dy + (row * kSubpixels - ya) * dx;
-    return CeilDiv(num, dy * kSubpixels);
+// An edge from (xa, ya) down to (xb, yb) in sub-pixels, walked row by row.
+// Boundary() is the first pixel column at or right of the edge on the
+// current row: ceil of the crossing, kept exactly as a quotient and a
+// remainder so that a row costs additions, not a division.
+class EdgeWalker {
+ public:
+  EdgeWalker(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
+      : xa_(x0), ya_(y0), dx_(x1 - x0), den_((y1 - y0) * kSubpixels) {
+    // Going down one row adds kSubpixels * dx to the numerator. A
+    // horizontal edge bounds no row and is never walked.
+    if (den_ > 0) FloorDiv(kSubpixels * dx_, &stepQ_, &stepR_);
   }
+  // Positions the walker on `row`.
+  void Start(int64_t row) {
+    FloorDiv(xa_ * (den_ / kSubpixels) + (row * kSubpixels - ya_) * dx_, &q_, &r_);
+  }
+  int64_t Boundary() const { return q_ + (r_ > 0 ? 1 : 0); }
+  void Next() {
+    q_ += stepQ_;
+    r_ += stepR_;
+    if (r_ >= den_) {
+      r_ -= den_;
+      ++q_;
+    }
+  }
+
+ private:
+  // num = q * den + r with 0 <= r < den.
+  void FloorDiv(int64_t num, int64_t* q, int64_t* r) const {
+    *q = num / den_;
+    *r = num % den_;
+    if (*r < 0) {
+      *r += den_;
+      --*q;
+    }
+  }
+  int64_t xa_, ya_, dx_, den_;
+  int64_t q_ = 0, r_ = 0, stepQ_ = 0, stepR_ = 0;
 };
 
-void ShadeRow(const PixelContext& ctx, int y, int x0, int x1) {
+// What stays the same over the triangle's rows: the steps per pixel.
+SpanInputs RowTemplate(const PixelContext& ctx, double zscale) {
   const TriangleSetup& t = ctx.tri;
-  const double zscale = static_cast<double>(ctx.zmax) * 65536.0;
-  const float fy = static_cast<float>(y);
   SpanInputs in;
-  in.y = y;
   in.dz = static_cast<int64_t>(RoundToInt64(t.zdx * zscale));
   in.dq = t.q.dx;
   in.du = t.u.dx;
   in.dv = t.v.dx;
   for (int c = 0; c < 4; ++c) in.dc[c] = t.color[c].dx;
   for (int c = 0; c < 3; ++c) in.ds[c] = t.specular[c].dx;
+  return in;
+}
+
+void ShadeRow(const PixelContext& ctx, SpanInputs& in, double zscale, int y, int x0, int x1) {
+  const TriangleSetup& t = ctx.tri;
+  const float fy = static_cast<float>(y);
+  in.y = y;
   for (int x = x0; x < x1; x += kChunk) {
     const float fx = static_cast<float>(x);
     in.x = x;
@@ -50,7 +84,7 @@ void ShadeRow(const PixelContext& ctx, int y, int x0, int x1) {
       for (int c = 0; c < 4; ++c) in.c[c] = t.color[c].At(fx, fy);
     if (ctx.specular)
       for (int c = 0; c < 3; ++c) in.s[c] = t.specular[c].At(fx, fy);
-    ShadeSpan(ctx, in);
+    if (!ctx.fused || !ctx.fused(ctx, in)) ShadeSpan(ctx, in);
   }
 }
 
@@ -61,19 +95,31 @@ void RasterizeTriangle(const PixelContext& ctx, const SnappedTriangle& s, const 
   const int64_t yTop = std::max<int64_t>(CeilDiv(s.y[0], kSubpixels), sc.y0);
   const int64_t yEnd = std::min<int64_t>(CeilDiv(s.y[2], kSubpixels), sc.y1);
   if (yTop >= yEnd) return;
-  const Edge longEdge(s.x[0], s.y[0], s.x[2], s.y[2]);
-  const Edge upper(s.x[0], s.y[0], s.x[1], s.y[1]);
-  const Edge lower(s.x[1], s.y[1], s.x[2], s.y[2]);
+  const double zscale = static_cast<double>(ctx.zmax) * 65536.0;
+  SpanInputs in = RowTemplate(ctx, zscale);
+  EdgeWalker longEdge(s.x[0], s.y[0], s.x[2], s.y[2]);
+  longEdge.Start(yTop);
+  // Rows above the middle vertex are bounded by the upper short edge, the
+  // others by the lower one (a flat top or bottom has no such rows).
+  const int64_t yMiddle = std::min(std::max(CeilDiv(s.y[1], kSubpixels), yTop), yEnd);
+  EdgeWalker upper(s.x[0], s.y[0], s.x[1], s.y[1]);
+  EdgeWalker lower(s.x[1], s.y[1], s.x[2], s.y[2]);
+  if (yTop < yMiddle) upper.Start(yTop);
+  if (yMiddle < yEnd) lower.Start(yMiddle);
   for (int64_t y = yTop; y < yEnd; ++y) {
-    if (band >= 0 && ((y >> kBandShift) & 1) != band) continue;
-    const Edge& shortEdge = y * kSubpixels < s.y[1] ? upper : lower;
-    int64_t left = longEdge.Boundary(y);
-    int64_t right = shortEdge.Boundary(y);
-    if (!s.longEdgeLeft) std::swap(left, right);
-    left = std::max<int64_t>(left, sc.x0);
-    right = std::min<int64_t>(right, sc.x1);
-    if (left < right)
-      ShadeRow(ctx, static_cast<int>(y), static_cast<int>(left), static_cast<int>(right));
+    EdgeWalker& shortEdge = y < yMiddle ? upper : lower;
+    if (band < 0 || ((y >> kBandShift) & 1) == band) {
+      int64_t left = longEdge.Boundary();
+      int64_t right = shortEdge.Boundary();
+      if (!s.longEdgeLeft) std::swap(left, right);
+      left = std::max<int64_t>(left, sc.x0);
+      right = std::min<int64_t>(right, sc.x1);
+      if (left < right)
+        ShadeRow(ctx, in, zscale, static_cast<int>(y), static_cast<int>(left),
+                 static_cast<int>(right));
+    }
+    longEdge.Next();
+    shortEdge.Next();
   }
 }
 

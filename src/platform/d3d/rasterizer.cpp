@@ -57,6 +57,7 @@ void Rasterizer::PrepareTriangle(const RenderState& state, const TexelCache* tex
   ChooseSampleStage(&ctx);
   ChooseShadeStages(&ctx, gouraud);
   ChooseWriteStage(&ctx);
+  ChooseFusedStage(&ctx);
   // An upper bound of the pixels it covers (half its bounding box, limited
   // to the viewport), to decide whether sharing the work pays.
   const int64_t x0 = std::min({snapped.x[0], snapped.x[1], snapped.x[2]});

@@ -11,30 +11,6 @@ namespace platform::d3d {
 
 namespace {
 
-inline uint32_t ToFraction32(float value) {
-  const double clamped = std::min(1.0e9, std::max(-1.0e9, static_cast<double>(value)));
-  return static_cast<uint32_t>(static_cast<int64_t>(clamped * 4294967296.0));
-}
-
-SpanCoords CoordsOf(const SpanInputs& in, bool perspective) {
-  SpanCoords c;
-  c.perspective = perspective;
-  if (perspective) {
-    c.q = in.q;
-    c.dq = in.dq;
-    c.uq = in.u;
-    c.duq = in.du;
-    c.vq = in.v;
-    c.dvq = in.dv;
-  } else {
-    c.u = ToFraction32(in.u);
-    c.v = ToFraction32(in.v);
-    c.du = ToFraction32(in.du);
-    c.dv = ToFraction32(in.dv);
-  }
-  return c;
-}
-
 // Bilinear filtering of `count` pixels from `texels` into out[].
 void FilterSpan(const TexelCache& t, const uint32_t* texels, const SpanCoords& c, int count,
                 uint32_t* out) {
@@ -67,14 +43,11 @@ void ResolveCoverage(const SpanInputs& in, SpanBuffers& buf) {
     const uint32_t c = buf.texel[i];
     const uint32_t a = c >> 24;
     if (a == 255) continue;
-    if (a <= 128) {  // half the weight or more keyed (128 is the exact half)
+    if (a <= kCoverageDiscard) {
       buf.mask[i] = 0;
       continue;
     }
-    uint32_t out = 0xFF000000u;
-    for (int ch = 0; ch < 24; ch += 8)
-      out |= std::min<uint32_t>(255, (((c >> ch) & 0xFF) * 255 + a / 2) / a) << ch;
-    buf.texel[i] = out;
+    buf.texel[i] = RenormaliseCoverage(c);
   }
 }
 

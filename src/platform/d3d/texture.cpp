@@ -89,9 +89,26 @@ uint32_t DefinedBits(const DDPIXELFORMAT& f) {
   return bits;
 }
 
+const uint64_t* TexelCache::Pairs(bool coverage) const {
+  PairStore& p = pairs_[coverage ? 1 : 0];
+  const size_t n = static_cast<size_t>(Stride()) * height_;
+  if (p.size != n && Valid()) {
+    if (p.capacity < n) {
+      p.data.reset(new uint64_t[n]);
+      p.capacity = n;
+    }
+    const uint32_t* t = coverage ? coverage_.data() : texels_.data();
+    const size_t stride = static_cast<size_t>(Stride());
+    for (size_t i = 0; i < n; ++i) p.data[i] = t[i] | static_cast<uint64_t>(t[i + stride]) << 32;
+    p.size = n;
+  }
+  return p.data.get();
+}
+
 void TexelCache::Build(const TextureSource& s) {
   static std::atomic<uint64_t> builds{0};
   serial_ = ++builds;
+  pairs_[0].size = pairs_[1].size = 0;
   const int bytes = static_cast<int>(s.format.dwRGBBitCount / 8);
   const bool supported = (s.format.dwFlags & DDPF_RGB) && (bytes == 2 || bytes == 3 || bytes == 4);
   if (!supported || !s.bits || s.width <= 0 || s.height <= 0) {
@@ -103,6 +120,8 @@ void TexelCache::Build(const TextureSource& s) {
   }
   width_ = s.width;
   height_ = s.height;
+  halfU_ = 32768u / static_cast<uint32_t>(width_);
+  halfV_ = 32768u / static_cast<uint32_t>(height_);
   const ChannelLayout layout = LayoutOf(s.format);
   hasAlpha_ = layout.mask[0] != 0;
   const int stride = width_ + 1;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "d3d7.h"
@@ -34,6 +35,10 @@ class TexelCache {
   int Width() const { return width_; }
   int Height() const { return height_; }
   int Stride() const { return width_ + 1; }
+  // Half a texel across and down in 1/65536 of the texture (bilinear
+  // sample points are moved by it from texel corners to centres).
+  uint32_t HalfTexelU() const { return halfU_; }
+  uint32_t HalfTexelV() const { return halfV_; }
   bool HasAlpha() const { return hasAlpha_; }
   bool HasKey() const { return !keyed_.empty(); }
   // Row-major (Width()+1) x (Height()+1) ARGB texels; the last column and
@@ -46,15 +51,28 @@ class TexelCache {
   // of unkeyed weight (empty otherwise).
   bool HasCoverage() const { return !coverage_.empty(); }
   const uint32_t* Coverage() const { return coverage_.data(); }
+  // Texels() (or Coverage()) as vertical pairs: entry y * Stride() + x
+  // holds texel (x, y) in its low half and (x, y + 1) in its high half, so
+  // that entries x and x + 1 are a whole bilinear footprint in 16 bytes.
+  // Made on first use: call it on the drawing thread before sharing the
+  // drawing with another thread; valid until the next Build.
+  const uint64_t* Pairs(bool coverage) const;
 
  private:
   int width_ = 0;
   int height_ = 0;
+  uint32_t halfU_ = 0, halfV_ = 0;
   uint64_t serial_ = 0;
   bool hasAlpha_ = false;
   std::vector<uint32_t> texels_;
   std::vector<uint8_t> keyed_;
   std::vector<uint32_t> coverage_;
+  // Of texels_ and of coverage_; storage kept over rebuilds (no zero fill).
+  struct PairStore {
+    std::unique_ptr<uint64_t[]> data;
+    size_t size = 0, capacity = 0;
+  };
+  mutable PairStore pairs_[2];
 };
 
 // Expands one pixel of a 16/24/32-bit RGB format to 0xAARRGGBB (alpha 0xFF
