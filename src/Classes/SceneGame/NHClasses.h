@@ -1,0 +1,119 @@
+// The stage's own classes: the object model every stage object is built on
+// (objects, visible objects, renderers with their reference rules, the shared
+// null renderer, the general visible object) and the player status. The world
+// renderers (buildings, ground, head-up panel) live beside these in their own
+// source.
+#pragma once
+
+#include "d3d7.h"
+
+class CSceneGame;
+
+// ------------------------------------------------------------ object model
+
+// Base class of every stage object: it belongs to one game scene and is moved
+// once per frame with the stage time.
+class CObject {
+ public:
+  explicit CObject(CSceneGame* scene);
+  virtual ~CObject();
+
+  // Per-frame update with the stage time in milliseconds; nothing by default.
+  virtual void Move(int time);
+
+  CSceneGame* GetScene() const { return m_scene; }
+
+ protected:
+  CSceneGame* m_scene;  // not owned; set once
+};
+
+// Draws in two passes everything it is responsible for; one renderer may serve
+// many objects. AddRef/Release are the objects' use of it, and what they do
+// depends on the renderer (see each one).
+class IRenderer {
+ public:
+  virtual ~IRenderer();
+  virtual void RenderTransparent() = 0;
+  virtual void RenderOpaque() = 0;
+  // World position of the item drawn; callers pass 0.
+  virtual D3DVECTOR GetPosition(int index) = 0;
+  virtual void AddRef() = 0;
+  virtual void Release() = 0;
+};
+
+// A stage object that can be seen. Without an override of GetRenderer it is
+// drawn by the shared null renderer, that is, not at all.
+class IVisibleObject {
+ public:
+  virtual ~IVisibleObject();
+  virtual IRenderer* GetRenderer();
+};
+
+// The renderer that draws nothing. One instance exists for the whole run
+// (g_nullRenderer); AddRef and Release do nothing, so it is never deleted.
+class CNullRenderer : public IRenderer {
+ public:
+  void RenderTransparent() override;
+  void RenderOpaque() override;
+  D3DVECTOR GetPosition(int index) override;
+  void AddRef() override;
+  void Release() override;
+};
+
+// The shared null renderer, created before the program's entry runs.
+extern IRenderer* g_nullRenderer;
+
+// The visible object of a building or of the ground: it holds one reference to
+// the renderer it was given and releases it when destroyed.
+class CGeneralVisibleObject : public CObject, public IVisibleObject {
+ public:
+  CGeneralVisibleObject(CSceneGame* scene, IRenderer* renderer);
+  ~CGeneralVisibleObject() override;
+
+  IRenderer* GetRenderer() override;
+
+ private:
+  CGeneralVisibleObject(const CGeneralVisibleObject&) = delete;
+  CGeneralVisibleObject& operator=(const CGeneralVisibleObject&) = delete;
+
+  IRenderer* m_renderer;
+};
+
+// ----------------------------------------------------------- player status
+
+// The player's running numbers for one game: score, life, ammunition and the
+// counts the score screen shows. Lives in the game core, so it outlasts the
+// game scene; requests the sound effects of its events.
+class CPlayerStatus {
+ public:
+  void Reset();
+  // A bullet reached the player: one life less; losing the last one costs
+  // 1000 points (never below 0) and refills life to 6.
+  void Damage();
+  // One round fired; the sixth round of a magazine reloads at once.
+  void Fire();
+  void AddScore(int points);
+  void AddHit();
+  void Reload();
+
+  int GetScore() const { return m_score; }
+  int GetLife() const { return m_life; }
+  int GetAmmo() const { return m_ammo; }
+  // Rounds fired since Reset.
+  int GetShotCount() const { return m_reloadCount * kMagazineSize + kMagazineSize - m_ammo; }
+  int GetHitCount() const { return m_hitCount; }
+
+  static const int kMagazineSize = 6;
+  static const int kStartLife = 5;
+  static const int kRefillLife = 6;
+  static const int kLastLifePenalty = 1000;
+
+ private:
+  // Start values from the beginning, so nothing is undefined before the first
+  // Reset.
+  int m_score = 0;
+  int m_life = kStartLife;
+  int m_ammo = kMagazineSize;
+  int m_reloadCount = 0;
+  int m_hitCount = 0;
+};
