@@ -1,0 +1,10 @@
+// The program entry: builds the game's frame object and runs its message loop.
+#include "MyD3DApplication.h"
+#include "win32.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine,
+                   int /*showCommand*/) {
+  CMyD3DApplication application;
+  if (FAILED(application.Create(instance, commandLine))) return 0;
+  return application.Run();
+}
