@@ -1,0 +1,93 @@
+// A sitting at the game: from the title through the level select, a stage
+// played by a simulated typist and the score screen back to the title, once
+// or several times. It records what the stage showed frame by frame, so that
+// the scenarios can judge the outcome afterwards.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ReplayGame.h"
+#include "ScoreReader.h"
+#include "Typist.h"
+
+class CTarget;
+
+namespace replay {
+
+struct Round {
+  char level = 'e';
+  TypistStyle typist;
+  // Leave the score screen with a key; otherwise wait for its time-out.
+  bool leaveScoreWithKey = true;
+  // Reference pictures to take from these stage times (ms) on, with their
+  // names: each at the first moment a word is partly typed.
+  std::vector<std::pair<uint32_t, std::string>> stagePictures;
+  // Reference names for the title, level select and score screen, or empty.
+  std::string titlePicture, selectPicture, scorePicture;
+};
+
+// Player status values.
+struct StatusValues {
+  int score = 0, life = 0, ammo = 0, shots = 0, hits = 0;
+};
+
+struct RoundReport {
+  bool stageStarted = false;
+  bool stageEnded = false;
+  bool scoreRead = false;
+  bool backAtTitle = false;
+  StatusValues atStageStart;
+  StatusValues atStageEnd;
+  ScoreNumbers scoreScreen;
+  uint32_t lastStageTime = 0;  // stage time of the last frame seen
+  int enemiesActivated = 0, enemiesShot = 0;
+  int bulletsFired = 0, bulletsShot = 0, bulletsHit = 0;
+  // Bullets that hurt the player although they had been shot down.
+  int shotBulletsThatHit = 0;
+  // Frames in which life and score did not follow the damage rules, and
+  // how often the last life was lost.
+  int damageRuleBreaks = 0, lifeRefills = 0;
+  int lowestScore = 0;
+  TypistLedger ledger;
+};
+
+class Session {
+ public:
+  explicit Session(unsigned seed) : m_game(seed) {}
+
+  // Plays the rounds in order, then closes the window. False when the game
+  // could not start.
+  bool Play(const std::vector<Round>& rounds);
+  const std::vector<RoundReport>& Reports() const { return m_reports; }
+  ReplayGame& Game() { return m_game; }
+
+ private:
+  enum class Phase { Title, Select, Stage, ScoreShown, ScoreLeft, Done };
+  struct TargetRecord {
+    bool bullet = false, activated = false, dead = false, hit = false;
+  };
+
+  void Step(uint64_t frame);
+  void WatchStage(CSceneGame& stage);
+  StatusValues Status() const;
+
+  ReplayGame m_game;
+  std::vector<Round> m_rounds;
+  std::vector<RoundReport> m_reports;
+  size_t m_round = 0;
+  Phase m_phase = Phase::Title;
+  uint64_t m_due = 2;
+  uint32_t m_phaseStartMs = 0;
+  std::unique_ptr<Typist> m_typist;
+  std::map<CTarget*, TargetRecord> m_targets;
+  StatusValues m_lastStatus;
+  size_t m_nextPicture = 0;
+  std::vector<uint32_t> m_scorePixels;
+  bool m_scoreAsked = false;
+};
+
+}  // namespace replay
