@@ -5,6 +5,9 @@
 # replay, leaving out the statistics line at the top.
 # Usage: window_e2e.sh <run folder> <reference folder> <output folder>
 set -uo pipefail
+# Under the sanitizers, leaks of the desktop's own libraries are not ours.
+supp="$(cd "$(dirname "$0")/../support" && pwd)/lsan-system-libraries.supp"
+export LSAN_OPTIONS="suppressions=$supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 run=$1
 reference=$2
 out=$3

@@ -11,6 +11,9 @@
 # tests run at the same time.
 # Usage: play_e2e.sh <run folder> <output folder>
 set -uo pipefail
+# Under the sanitizers, leaks of the desktop's own libraries are not ours.
+supp="$(cd "$(dirname "$0")/../support" && pwd)/lsan-system-libraries.supp"
+export LSAN_OPTIONS="suppressions=$supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 run=$(cd "$1" && pwd)
 out=$2
 mkdir -p "$out"

@@ -23,7 +23,7 @@ char Lower(char c) {
 void CSceneGame::ActivateTarget(CTarget* target) {
   CScopeTrace trace("CSceneGame::ActivateTarget()");
   CImpl* impl = m_impl;
-  char initial = Lower(target->GetInitial());
+  [[maybe_unused]] const char initial = Lower(target->GetInitial());
   assert(impl->m_letterTargets.find(initial) == impl->m_letterTargets.end() && "FALSE");
   // With every letter held there is no word to give: the target is not
   // activated in this frame.
@@ -41,7 +41,7 @@ void CSceneGame::ActivateTarget(CTarget* target) {
 void CSceneGame::DeactivateTarget(CTarget* target) {
   CScopeTrace trace("CSceneGame::DeactivateTarget()");
   CImpl* impl = m_impl;
-  char initial = Lower(target->GetInitial());
+  [[maybe_unused]] const char initial = Lower(target->GetInitial());
   std::map<char, CTarget*>::iterator found = impl->m_letterTargets.find(initial);
   if (found == impl->m_letterTargets.end()) return;
   // A shot target is deactivated again when its window ends; by then its
