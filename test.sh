@@ -17,4 +17,5 @@ for preset in release asan; do
   echo "== $preset: test"
   ctest --preset "$preset" -j "$jobs"
 done
+scripts/fuzz.sh
 echo "All tests passed in both presets."

@@ -115,7 +115,10 @@ void OutputDebugStringA(LPCSTR text) {
   if (!text) return;
   std::string& output = DebugOutput();
   output += text;
-  if (output.size() > kDebugOutputLimit) output.erase(0, output.size() - kDebugOutputLimit);
+  // The oldest text goes once the buffer holds twice the limit, not a little
+  // with every message: a message repeated every frame would otherwise move
+  // the whole buffer each time.
+  if (output.size() > 2 * kDebugOutputLimit) output.erase(0, output.size() - kDebugOutputLimit);
   if (std::getenv("VOSKAR_DEBUG_ECHO")) std::fputs(text, stderr);
 }
 

@@ -1,0 +1,229 @@
+// Content files as players leave them: missing, empty, without some letters,
+// with Windows line ends, or cut off anywhere. The stage must neither stop
+// nor lose track of its letters.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <set>
+#include <string>
+
+#include "Application.h"
+#include "Classes/IScene.h"
+#include "Classes/SceneGame/CameraPath.h"
+#include "FileInterpreter.h"
+#include "HostileFiles.h"
+#include "LetterBooks.h"
+
+namespace hostile {
+namespace {
+
+class HostileContent : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnterWorkFolder();
+    CApplication::GetInstance()->GetPlayerStatus()->Reset();
+  }
+  CPlayerStatus& Status() { return *CApplication::GetInstance()->GetPlayerStatus(); }
+
+  // Moves the stage to `until` in 100 ms steps, typing every letter in both
+  // cases after each step; fails on the first broken letter book.
+  void PlayTo(CSceneGame& stage, int until) {
+    for (int t = 0; t <= until; t += 100) {
+      stage.Move(t);
+      ASSERT_EQ(letterbooks::Check(stage), "") << "after the move at " << t;
+      for (char c = 'a'; c <= 'z'; ++c) {
+        stage.CatchKey(c);
+        stage.CatchKey(c - 'a' + 'A');
+        ASSERT_EQ(letterbooks::Check(stage), "") << "after key " << c << " at " << t;
+      }
+    }
+  }
+
+  // The words the active targets hold.
+  std::set<std::string> HeldWords(CSceneGame& stage) {
+    std::set<std::string> words;
+    for (const auto& entry : CSceneGameInspector::Impl(stage).m_letterTargets)
+      words.insert(entry.second->GetText());
+    return words;
+  }
+};
+
+const char kThreeEnemies[] =
+    "scene{ texture Enemy1.bmp\n"
+    "  enemy{ position -2 0 10 time 100 5000 }\n"
+    "  enemy{ position 0 0 10 time 200 5000 }\n"
+    "  enemy{ position 2 0 10 time 300 5000 }\n"
+    "}\n";
+
+TEST_F(HostileContent, AStageWhoseDataFilesAreMissingEndsAtOnceWithNothingToShoot) {
+  auto stage = MakeStage("Data\\scene10e.txt", "Data\\easy.txt", "Data\\path10.txt");
+  StageContents contents = Contents(*stage);
+  EXPECT_EQ(contents.enemies + contents.buildings + contents.panels, 0);
+  EXPECT_EQ(contents.others, 1);  // the sight
+  EXPECT_TRUE(stage->IsAlive());
+  for (int key : {int{'a'}, int{'Z'}, -23, 8, KeyEscape}) stage->CatchKey(key);
+  EXPECT_EQ(Status().GetShotCount(), 0);
+  // Without a camera key there is no ride: the stage is over on its first move.
+  stage->Move(0);
+  EXPECT_FALSE(stage->IsAlive());
+  EXPECT_EQ(letterbooks::Check(*stage), "");
+}
+
+TEST_F(HostileContent, WordListsWithoutUsableWordsLeaveEveryEnemyWaiting) {
+  WriteFile("Data/three.txt", kThreeEnemies);
+  const char* const lists[] = {
+      "",                         // empty file
+      "\n\n\n",                   // blank lines only
+      "\r\n\r\n",                 // blank Windows lines only
+      "1up\n-x\n \n\xe9t\xe9\n",  // no line starts with a letter a-z
+  };
+  for (const char* list : lists) {
+    SCOPED_TRACE(std::string("word list \"") + list + "\"");
+    WriteFile("Data/words.txt", list);
+    auto stage = MakeStage("Data\\three.txt", "Data\\words.txt");
+    PlayTo(*stage, 6000);
+    EXPECT_TRUE(HeldWords(*stage).empty());
+    EXPECT_EQ(Status().GetShotCount(), 0);
+    EXPECT_TRUE(stage->IsAlive());
+  }
+}
+
+TEST_F(HostileContent, AWordListWithFewLettersServesOnlyAsManyTargetsAsItHasLetters) {
+  WriteFile("Data/three.txt", kThreeEnemies);
+  WriteFile("Data/words.txt", "apple\nAnt\nmoon\n");
+  auto stage = MakeStage("Data\\three.txt", "Data\\words.txt");
+  for (int t = 0; t <= 400; t += 100) stage->Move(t);
+  ASSERT_EQ(letterbooks::Check(*stage), "");
+  std::set<char> initials;
+  for (const std::string& word : HeldWords(*stage))
+    initials.insert(static_cast<char>(std::tolower(static_cast<unsigned char>(word[0]))));
+  // Two letters have words: two enemies hold them, the third waits.
+  EXPECT_EQ(initials, (std::set<char>{'a', 'm'}));
+  // Shooting one down frees its letter for the waiting enemy.
+  const std::string word = *HeldWords(*stage).begin();
+  for (char c : word) stage->CatchKey(c);
+  stage->Move(500);
+  EXPECT_EQ(HeldWords(*stage).size(), 2u);
+  PlayTo(*stage, 5200);
+}
+
+TEST_F(HostileContent, WindowsLineEndsReadLikeUnixLineEnds) {
+  const std::string scene = ShippedContent("scene10e.txt");
+  const std::string path = ShippedContent("path10.txt");
+  const std::string words = "able\nbee\ncab\nDune\neel\n";
+  auto crlf = [](const std::string& text) {
+    std::string out;
+    for (char c : text) {
+      if (c == '\n') out += '\r';
+      out += c;
+    }
+    return out;
+  };
+  WriteFile("Data/scene-lf.txt", scene);
+  WriteFile("Data/scene-crlf.txt", crlf(scene));
+  WriteFile("Data/path-lf.txt", path);
+  WriteFile("Data/path-crlf.txt", crlf(path));
+  WriteFile("Data/words-lf.txt", words);
+  WriteFile("Data/words-crlf.txt", crlf(words));
+  auto lf = MakeStage("Data\\scene-lf.txt", "Data\\words-lf.txt", "Data\\path-lf.txt");
+  auto dos = MakeStage("Data\\scene-crlf.txt", "Data\\words-crlf.txt", "Data\\path-crlf.txt");
+
+  StageContents a = Contents(*lf), b = Contents(*dos);
+  EXPECT_GT(a.enemies, 20);
+  EXPECT_EQ(a.enemies, b.enemies);
+  EXPECT_EQ(a.buildings, b.buildings);
+  EXPECT_EQ(a.panels, b.panels);
+  EXPECT_EQ(a.windows, b.windows);
+
+  std::set<std::string> seen;
+  for (int t = 0; t <= 60000; t += 250) {
+    lf->Move(t);
+    dos->Move(t);
+    D3DVECTOR eyeA, atA, upA, eyeB, atB, upB;
+    lf->GetCamera(eyeA, atA, upA);
+    dos->GetCamera(eyeB, atB, upB);
+    ASSERT_EQ(eyeA.x, eyeB.x) << t;
+    ASSERT_EQ(eyeA.z, eyeB.z) << t;
+    ASSERT_EQ(atA.x, atB.x) << t;
+    for (const std::string& word : HeldWords(*dos)) seen.insert(word);
+  }
+  ASSERT_FALSE(seen.empty());
+  for (const std::string& word : seen) {
+    EXPECT_EQ(word.find('\r'), std::string::npos) << word;
+    // Bullets carry single letters; enemies carry words of the list.
+    if (word.size() > 1) {
+      EXPECT_NE(words.find(word + "\n"), std::string::npos) << word;
+    }
+  }
+}
+
+// Windows are read as given, even one opening at the bottom of the int range:
+// shooting such an enemy scores the capped number of milliseconds instead of
+// overflowing, and the score stops at the top of its range.
+TEST_F(HostileContent, EnemiesWithExtremeWindowsScoreWithoutOverflow) {
+  WriteFile("Data/words.txt", "kite\nmoon\n");
+  WriteFile("Data/ordinary.txt", "scene{ texture Enemy1.bmp enemy{ time 100 5000 } }");
+  auto ordinary = MakeStage("Data\\ordinary.txt", "Data\\words.txt");
+  ordinary->Move(0);
+  ordinary->Move(600);
+  ASSERT_EQ(HeldWords(*ordinary).size(), 1u);
+  const std::string word = *HeldWords(*ordinary).begin();
+  for (char c : word) ordinary->CatchKey(c);
+  EXPECT_EQ(Status().GetScore(), 600 - 100);
+
+  Status().Reset();
+  WriteFile("Data/extreme.txt",
+            "scene{ texture Enemy1.bmp enemy{ time -2147483648 2147483647 } "
+            "enemy{ position 2 0 10 } }");
+  auto extreme = MakeStage("Data\\extreme.txt", "Data\\words.txt");
+  extreme->Move(0);
+  extreme->Move(500);
+  ASSERT_EQ(HeldWords(*extreme).size(), 2u);
+  for (const std::string& word : HeldWords(*extreme))
+    for (char c : word) extreme->CatchKey(c);
+  EXPECT_TRUE(HeldWords(*extreme).empty());
+  EXPECT_EQ(Status().GetScore(), INT_MAX);
+  EXPECT_EQ(letterbooks::Check(*extreme), "");
+}
+
+// Every prefix of a file is what a crash or a full disk may leave behind: a
+// cut inside a block, a number or a keyword. What was complete before the
+// cut is made; nothing half-read is.
+TEST_F(HostileContent, FilesCutAnywhereKeepWhatWasCompleteBeforeTheCut) {
+  WriteFile("Data/words.txt", "able\nbee\ncab\n");
+  const std::string scene = ShippedContent("scene10d.txt");
+  int lastObjects = 0;
+  for (size_t cut = 0;; cut = std::min(scene.size(), cut + (cut < 200 ? 1 : 97))) {
+    WriteFile("Data/cut.txt", scene.substr(0, cut));
+    auto stage = MakeStage("Data\\cut.txt", "Data\\words.txt");
+    StageContents contents = Contents(*stage);
+    const int objects = contents.enemies + contents.buildings + contents.panels;
+    ASSERT_GE(objects, lastObjects) << "cut at " << cut;
+    lastObjects = objects;
+    if (cut == scene.size()) break;
+  }
+  WriteFile("Data/cut.txt", scene);
+  StageContents whole = Contents(*MakeStage("Data\\cut.txt", "Data\\words.txt"));
+  EXPECT_EQ(lastObjects, whole.enemies + whole.buildings + whole.panels);
+
+  const std::string path = ShippedContent("path10.txt");
+  int lastKeys = 0;
+  for (size_t cut = 0; cut <= path.size(); ++cut) {
+    WriteFile("Data/cut-path.txt", path.substr(0, cut));
+    int keys = 0;
+    CFileInterpreter::ReadPath("Data\\cut-path.txt", [&keys](CameraKey* key) {
+      ++keys;
+      delete key;
+    });
+    // One more byte completes at most one more key.
+    ASSERT_GE(keys, lastKeys) << "cut at " << cut;
+    ASSERT_LE(keys, lastKeys + 1) << "cut at " << cut;
+    lastKeys = keys;
+  }
+  EXPECT_GT(lastKeys, 10);
+}
+
+}  // namespace
+}  // namespace hostile
