@@ -41,7 +41,7 @@ void CSceneGame::ActivateTarget(CTarget* target) {
 void CSceneGame::DeactivateTarget(CTarget* target) {
   CScopeTrace trace("CSceneGame::DeactivateTarget()");
   CImpl* impl = m_impl;
-  [[maybe_unused]] const char initial = Lower(target->GetInitial());
+  char initial = Lower(target->GetInitial());
   std::map<char, CTarget*>::iterator found = impl->m_letterTargets.find(initial);
   if (found == impl->m_letterTargets.end()) return;
   // A shot target is deactivated again when its window ends; by then its
