@@ -374,6 +374,39 @@ TEST_F(DeviceTest, TextureChangesAreSeenAndReleasedTexturesFreed) {
   EXPECT_EQ(Pixel(target_, 4, 4), 0x0000FFu);
 }
 
+TEST_F(DeviceTest, TexturesNotDrawnForManyScenesLeaveTheCache) {
+  MakeDevice(8, 8);
+  device_->SetRenderState(D3DRENDERSTATE_ZENABLE, FALSE);
+  IDirectDrawSurface7* idle = Make(DDSCAPS_TEXTURE, 4, 4, PixelKind::R5G6B5);
+  IDirectDrawSurface7* busy = Make(DDSCAPS_TEXTURE, 4, 4, PixelKind::R5G6B5);
+  Fill(idle, 0xF800);
+  Fill(busy, 0x001F);
+  // Release answers the count left: ours, and the cache's while cached.
+  auto refs = [](IDirectDrawSurface7* s) {
+    s->AddRef();
+    return s->Release();
+  };
+  auto scene = [&](IDirectDrawSurface7* tex) {
+    device_->BeginScene();
+    device_->SetTexture(0, tex);
+    DrawQuad(0, 0, 8, 8, 0xFFFFFFFF);
+    device_->SetTexture(0, nullptr);
+    device_->EndScene();
+  };
+  scene(idle);
+  EXPECT_EQ(refs(idle), 2u);
+  for (int i = 0; i < 119; ++i) scene(busy);
+  EXPECT_EQ(refs(idle), 2u);  // still cached
+  scene(busy);
+  EXPECT_EQ(refs(idle), 1u);  // 120 scenes without it: dropped
+  EXPECT_EQ(refs(busy), 2u);  // drawn in every scene: kept
+  // Changed while out of the cache, then drawn again: rebuilt, current.
+  Fill(idle, 0x07E0);
+  scene(idle);
+  EXPECT_EQ(refs(idle), 2u);
+  EXPECT_EQ(Pixel(target_, 4, 4), 0x00FF00u);
+}
+
 TEST_F(DeviceTest, RecorderLogsEveryCallOfNewDevices) {
   std::vector<std::string> lines;
   platform::SetDeviceRecorder([&](const std::string& line) { lines.push_back(line); });

@@ -2,7 +2,9 @@
 // pictures do not depend on the processor.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "canvas.h"
 #include "d3d/filter.h"
@@ -146,14 +148,27 @@ namespace {
 // (alpha blending, depth test without write, no depth test, a keyed
 // texture modulated by a colour, a keyed texture with partial coverage,
 // affine spans along one texture row), each with spans that end on the
-// last column of an odd-width canvas. Colour and depth of every pixel.
+// last column of an odd-width canvas, over a z-buffer of the given width
+// and depth mask. Colour and depth word of every pixel.
 struct Picture {
   std::vector<uint32_t> color, depth;
 };
 
-Picture DrawFastPathScene() {
-  Canvas canvas(101, 53);
+Picture DrawFastPathScene(int depthBytes, uint32_t zMask) {
+  Canvas canvas(101, 53, 4, depthBytes, zMask);
   canvas.Clear(0xFF304050, 0.5f);
+  if (depthBytes == 4 && zMask != 0xFFFFFFFFu) {
+    // Bits beside the depth bits (a stencil) must survive depth writes.
+    const DrawTarget t = canvas.Target();
+    for (int y = 0; y < canvas.Height(); ++y)
+      for (int x = 0; x < canvas.Width(); ++x) {
+        uint8_t* p = t.depth.bits + static_cast<size_t>(y) * t.depth.pitch + 4 * x;
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        v |= ~zMask & (0xA5C3E1B7u ^ static_cast<uint32_t>(x * 131 + y * 17));
+        std::memcpy(p, &v, 4);
+      }
+  }
   Rasterizer r;
   RenderState s;
   s.cullMode = D3DCULL_NONE;
@@ -195,26 +210,44 @@ Picture DrawFastPathScene() {
   quad(keyed, 0.0f, 33.3f, 58.8f, 53.0f, 0.05f, 1.0f, 0xFFFFFFFF, 5.3f, 1.2f);
   Picture p;
   p.color = canvas.Pixels();
+  // The whole depth word, bits beside the depth bits included.
+  const DrawTarget t = canvas.Target();
   for (int y = 0; y < canvas.Height(); ++y)
-    for (int x = 0; x < canvas.Width(); ++x) p.depth.push_back(canvas.Depth(x, y));
+    for (int x = 0; x < canvas.Width(); ++x) {
+      uint32_t v = 0;
+      std::memcpy(&v, t.depth.bits + static_cast<size_t>(y) * t.depth.pitch + depthBytes * x,
+                  depthBytes);
+      p.depth.push_back(v);
+    }
   return p;
 }
 
 TEST(VectorPaths, FastPathsGiveTheSamePixelsAndDepthAsScalar) {
-  platform::d3d::EnableVectorPaths(false);
-  const Picture scalar = DrawFastPathScene();
-  platform::d3d::EnableVectorPaths(true);
-  const Picture vector = DrawFastPathScene();
-  ASSERT_EQ(scalar.color.size(), vector.color.size());
-  for (size_t i = 0; i < scalar.color.size(); ++i) {
-    ASSERT_EQ(scalar.color[i], vector.color[i]) << "pixel " << i % 101 << "," << i / 101;
-    ASSERT_EQ(scalar.depth[i], vector.depth[i]) << "depth " << i % 101 << "," << i / 101;
+  // 16-bit, 32-bit, and 24-bit depth in the high or low bits of a word.
+  const struct {
+    int bytes;
+    uint32_t mask;
+  } buffers[] = {{2, 0xFFFFFFFFu}, {4, 0xFFFFFFFFu}, {4, 0xFFFFFF00u}, {4, 0x00FFFFFFu}};
+  for (const auto& b : buffers) {
+    SCOPED_TRACE(testing::Message() << b.bytes << "-byte depth, mask " << std::hex << b.mask);
+    platform::d3d::EnableVectorPaths(false);
+    const Picture scalar = DrawFastPathScene(b.bytes, b.mask);
+    platform::d3d::EnableVectorPaths(true);
+    const Picture vector = DrawFastPathScene(b.bytes, b.mask);
+    ASSERT_EQ(scalar.color.size(), vector.color.size());
+    for (size_t i = 0; i < scalar.color.size(); ++i) {
+      ASSERT_EQ(scalar.color[i], vector.color[i]) << "pixel " << i % 101 << "," << i / 101;
+      ASSERT_EQ(scalar.depth[i], vector.depth[i]) << "depth " << i % 101 << "," << i / 101;
+    }
+    // The scene is not trivial: blended, keyed and untouched pixels all
+    // occur, and depth was written.
+    int background = 0;
+    for (uint32_t c : vector.color) background += (c & 0xFFFFFF) == 0x304050;
+    EXPECT_GT(background, 0);
+    EXPECT_LT(background, static_cast<int>(vector.color.size()) / 4);
+    EXPECT_NE(*std::min_element(vector.depth.begin(), vector.depth.end()),
+              *std::max_element(vector.depth.begin(), vector.depth.end()));
   }
-  // The scene is not trivial: blended, keyed and untouched pixels all occur.
-  int background = 0;
-  for (uint32_t c : vector.color) background += (c & 0xFFFFFF) == 0x304050;
-  EXPECT_GT(background, 0);
-  EXPECT_LT(background, static_cast<int>(vector.color.size()) / 4);
 }
 
 }  // namespace

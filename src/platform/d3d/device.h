@@ -57,6 +57,7 @@ class Device final : public IDirect3DDevice7 {
   struct CachedTexture {
     Surface* surface = nullptr;  // one reference held
     uint64_t generation = 0;
+    uint64_t lastUsed = 0;  // scenes_ when last drawn with
     bool built = false;
     TexelCache cache;
   };
@@ -66,8 +67,12 @@ class Device final : public IDirect3DDevice7 {
   bool CurrentTarget(DrawTarget* out) const;
   // The expanded texels of the texture bound to stage 0, or null.
   const TexelCache* BoundTexture();
-  // Drops cached textures nobody but the cache holds any more.
+  // Counts a scene and drops cached textures nobody but the cache holds any
+  // more, or that no draw used in the last kIdleScenes scenes (rebuilt on
+  // next use), so that textures drawn once do not keep their expanded
+  // copies for the lifetime of their surfaces.
   void SweepTextureCache();
+  static constexpr uint64_t kIdleScenes = 120;
   void ResetViewport();
 
   ULONG refs_ = 1;
@@ -80,6 +85,7 @@ class Device final : public IDirect3DDevice7 {
   bool inScene_ = false;
   Surface* textures_[kStageCount] = {};  // one reference held on each
   std::unordered_map<Surface*, std::unique_ptr<CachedTexture>> cache_;
+  uint64_t scenes_ = 0;  // EndScene calls so far
   Rasterizer rasterizer_;
 };
 

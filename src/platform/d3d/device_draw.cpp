@@ -145,6 +145,7 @@ const TexelCache* Device::BoundTexture() {
     it = cache_.emplace(s, std::move(entry)).first;
   }
   CachedTexture& c = *it->second;
+  c.lastUsed = scenes_;
   if (!c.built || c.generation != s->Generation()) {
     TextureSource src;
     src.bits = s->Bits();
@@ -162,12 +163,13 @@ const TexelCache* Device::BoundTexture() {
 }
 
 void Device::SweepTextureCache() {
+  ++scenes_;
   for (auto it = cache_.begin(); it != cache_.end();) {
     Surface* s = it->second->surface;
     // AddRef answers the new count: 2 means only the cache holds it.
     const ULONG refs = s->AddRef();
     s->Release();
-    if (refs <= 2) {
+    if (refs <= 2 || scenes_ - it->second->lastUsed > kIdleScenes) {
       s->Release();
       it = cache_.erase(it);
     } else {

@@ -1,5 +1,6 @@
 // The busiest state combinations as one AVX2 loop over eight pixels at a
-// time: 16-bit LESSEQUAL depth test (or none), bilinear texture sample
+// time: LESSEQUAL depth test on a 16-bit or 32-bit (any depth mask within
+// the word) z-buffer, or none; bilinear texture sample
 // (perspective or affine, optionally colour-keyed through the coverage
 // texels), MODULATE by a constant diffuse colour (or the texel as is),
 // opaque or SRCALPHA/INVSRCALPHA store into a 32-bit target, depth write.
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "d3d/avx2_ops.h"
 #include "d3d/filter.h"
@@ -37,12 +39,16 @@ __attribute__((target("avx2"))) inline __m256i Stepped(uint32_t start, uint32_t 
                                              _mm256_set1_epi32(static_cast<int32_t>(step))));
 }
 
-template <bool kPerspective, bool kKey, bool kDepth, bool kAlpha>
+// kDepthBytes: 0 no depth test, 2 a 16-bit z-buffer, 4 a 32-bit one.
+template <bool kPerspective, bool kKey, int kDepthBytes, bool kAlpha>
 __attribute__((target("avx2"))) bool FusedSpanAvx2(const PixelContext& ctx, const SpanInputs& in) {
+  constexpr bool kDepth = kDepthBytes != 0;
+  constexpr bool kWide = kDepthBytes == 4;
+  using DepthWord = std::conditional_t<kWide, uint32_t, uint16_t>;
   if (kDepth) {
     // Depth values that need clamping go through the separate stages.
     const int64_t zEnd = in.z + static_cast<int64_t>(in.count - 1) * in.dz;
-    const int64_t limit = int64_t{1} << 32;
+    const int64_t limit = (static_cast<int64_t>(ctx.zmax) + 1) << 16;
     if (in.z < 0 || in.z >= limit || zEnd < 0 || zEnd >= limit) return false;
   }
   const TexelCache& t = *ctx.texture;
@@ -60,10 +66,10 @@ __attribute__((target("avx2"))) bool FusedSpanAvx2(const PixelContext& ctx, cons
   uint32_t* colorRow =
       reinterpret_cast<uint32_t*>(ctx.target.bits + static_cast<size_t>(in.y) * ctx.target.pitch) +
       in.x;
-  uint16_t* depthRow = kDepth ? reinterpret_cast<uint16_t*>(
-                                    ctx.depth.bits + static_cast<size_t>(in.y) * ctx.depth.pitch) +
-                                    in.x
-                              : nullptr;
+  DepthWord* depthRow = kDepth ? reinterpret_cast<DepthWord*>(
+                                     ctx.depth.bits + static_cast<size_t>(in.y) * ctx.depth.pitch) +
+                                     in.x
+                               : nullptr;
   const bool depthWrite = kDepth && ctx.state->zWriteEnable;
   const int rowEnd = kDepth ? std::min(ctx.target.width, ctx.depth.width) : ctx.target.width;
   const bool modulate = ctx.combine != nullptr;
@@ -82,6 +88,17 @@ __attribute__((target("avx2"))) bool FusedSpanAvx2(const PixelContext& ctx, cons
   const uint32_t dz = static_cast<uint32_t>(in.dz);
   __m256i zSum = Stepped(static_cast<uint32_t>(in.z), dz);
   const __m256i zStep = _mm256_set1_epi32(static_cast<int32_t>(dz * 8));
+  // A 32-bit buffer takes depth values up to 2^32 - 1, which 48.16 fixed
+  // point only holds in 64 bits: pixels 0-3 and 4-7 of the group, exact.
+  __m256i zLow = zero, zHigh = zero, zStep64 = zero;
+  const __m256i evenWords = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
+  const __m256i zMask = _mm256_set1_epi32(static_cast<int32_t>(ctx.depth.zMask));
+  const __m128i zShift = _mm_cvtsi32_si128(ctx.zshift);
+  if (kWide) {
+    zLow = _mm256_setr_epi64x(in.z, in.z + in.dz, in.z + 2 * in.dz, in.z + 3 * in.dz);
+    zHigh = _mm256_add_epi64(zLow, _mm256_set1_epi64x(4 * in.dz));
+    zStep64 = _mm256_set1_epi64x(8 * in.dz);
+  }
   __m256i uSum = Stepped(c.u, c.du), vSum = Stepped(c.v, c.dv);
   const __m256i uStep = _mm256_set1_epi32(static_cast<int32_t>(c.du * 8));
   const __m256i vStep = _mm256_set1_epi32(static_cast<int32_t>(c.dv * 8));
@@ -91,6 +108,7 @@ __attribute__((target("avx2"))) bool FusedSpanAvx2(const PixelContext& ctx, cons
   const __m256 vq0 = _mm256_set1_ps(c.vq), dvq = _mm256_set1_ps(c.dvq);
 
   for (int i = 0; i < in.count; i += 8, zSum = _mm256_add_epi32(zSum, zStep),
+           zLow = _mm256_add_epi64(zLow, zStep64), zHigh = _mm256_add_epi64(zHigh, zStep64),
            uSum = _mm256_add_epi32(uSum, uStep), vSum = _mm256_add_epi32(vSum, vStep),
            index = _mm256_add_ps(index, _mm256_set1_ps(8.0f))) {
     // A last group shorter than eight reads and writes back (unchanged)
@@ -98,9 +116,9 @@ __attribute__((target("avx2"))) bool FusedSpanAvx2(const PixelContext& ctx, cons
     // the row it works on copies, so that nothing past it is touched.
     __m256i pass = allLanes;
     uint32_t* colors = colorRow + i;
-    uint16_t* depths = kDepth ? depthRow + i : nullptr;
+    DepthWord* depths = kDepth ? depthRow + i : nullptr;
     alignas(32) uint32_t colorCopy[8];
-    alignas(16) uint16_t depthCopy[8];
+    alignas(32) DepthWord depthCopy[8];
     bool copy = false;
     if (i >= whole) {
       const int n = in.count - i;
@@ -108,17 +126,27 @@ __attribute__((target("avx2"))) bool FusedSpanAvx2(const PixelContext& ctx, cons
       copy = in.x + i + 8 > rowEnd;
       if (copy) {
         std::fill(colorCopy, colorCopy + 8, 0u);
-        std::fill(depthCopy, depthCopy + 8, uint16_t{0});
+        std::fill(depthCopy, depthCopy + 8, DepthWord{0});
         std::memcpy(colorCopy, colors, sizeof(uint32_t) * n);
         colors = colorCopy;
         if (kDepth) {
-          std::memcpy(depthCopy, depths, sizeof(uint16_t) * n);
+          std::memcpy(depthCopy, depths, sizeof(DepthWord) * n);
           depths = depthCopy;
         }
       }
     }
-    __m256i z = zero, stored = zero;
-    if (kDepth) {
+    __m256i z = zero, stored = zero, raw = zero;
+    if (kWide) {
+      // The low words of (z >> 16), all below 2^32, in pixel order.
+      const __m256i a = _mm256_permutevar8x32_epi32(_mm256_srli_epi64(zLow, 16), evenWords);
+      const __m256i b = _mm256_permutevar8x32_epi32(_mm256_srli_epi64(zHigh, 16), evenWords);
+      z = _mm256_permute2x128_si256(a, b, 0x20);
+      raw = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(depths));
+      stored = _mm256_srl_epi32(_mm256_and_si256(raw, zMask), zShift);
+      // z <= stored, unsigned.
+      pass = _mm256_and_si256(_mm256_cmpeq_epi32(_mm256_max_epu32(z, stored), stored), pass);
+      if (_mm256_testz_si256(pass, pass)) continue;
+    } else if (kDepth) {
       z = _mm256_srli_epi32(zSum, 16);
       stored = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depths)));
       // z <= stored, both below 2^16, as signed 32-bit.
@@ -161,7 +189,12 @@ __attribute__((target("avx2"))) bool FusedSpanAvx2(const PixelContext& ctx, cons
     const __m256i old = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(colors));
     const __m256i out = kAlpha ? BlendAlpha8(texel, old) : _mm256_or_si256(texel, opaque);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(colors), _mm256_blendv_epi8(old, out, pass));
-    if (depthWrite) {
+    if (depthWrite && kWide) {
+      // Bits outside the depth mask keep their value.
+      const __m256i v = _mm256_or_si256(_mm256_andnot_si256(zMask, raw),
+                                        _mm256_and_si256(_mm256_sll_epi32(z, zShift), zMask));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(depths), _mm256_blendv_epi8(raw, v, pass));
+    } else if (depthWrite) {
       const __m256i v = _mm256_blendv_epi8(stored, z, pass);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(depths),
                        _mm_packus_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
@@ -169,19 +202,22 @@ __attribute__((target("avx2"))) bool FusedSpanAvx2(const PixelContext& ctx, cons
     if (copy) {
       const size_t n = static_cast<size_t>(in.count - i);
       std::memcpy(colorRow + i, colorCopy, sizeof(uint32_t) * n);
-      if (depthWrite) std::memcpy(depthRow + i, depthCopy, sizeof(uint16_t) * n);
+      if (depthWrite) std::memcpy(depthRow + i, depthCopy, sizeof(DepthWord) * n);
     }
   }
   return true;
 }
 
 template <bool kPerspective, bool kKey>
-FusedSpan PickFused(bool depth, bool alpha) {
-  if (depth)
-    return alpha ? FusedSpanAvx2<kPerspective, kKey, true, true>
-                 : FusedSpanAvx2<kPerspective, kKey, true, false>;
-  return alpha ? FusedSpanAvx2<kPerspective, kKey, false, true>
-               : FusedSpanAvx2<kPerspective, kKey, false, false>;
+FusedSpan PickFused(int depthBytes, bool alpha) {
+  if (depthBytes == 4)
+    return alpha ? FusedSpanAvx2<kPerspective, kKey, 4, true>
+                 : FusedSpanAvx2<kPerspective, kKey, 4, false>;
+  if (depthBytes == 2)
+    return alpha ? FusedSpanAvx2<kPerspective, kKey, 2, true>
+                 : FusedSpanAvx2<kPerspective, kKey, 2, false>;
+  return alpha ? FusedSpanAvx2<kPerspective, kKey, 0, true>
+               : FusedSpanAvx2<kPerspective, kKey, 0, false>;
 }
 
 }  // namespace
@@ -196,11 +232,14 @@ void ChooseFusedStage(PixelContext* ctx) {
   if (keyed && !ctx->texture->HasCoverage()) return;
   const bool alpha = ctx->write == Write32AlphaAvx2;
   if (!alpha && ctx->write != Write32OpaqueAvx2) return;
-  bool depth;
+  int depth;
   if (ctx->depthTest == DepthTestWrite16LessEqualAvx2 || ctx->depthTest == DepthTest16LessEqualAvx2)
-    depth = true;
+    depth = 2;
   else if (!ctx->depth.bits || ctx->depth.bytesPerPixel == 0 || !ctx->state->zEnable)
-    depth = false;  // no depth test and no depth write
+    depth = 0;  // no depth test and no depth write
+  else if (ctx->depth.bytesPerPixel == 4 && ctx->state->zFunc == D3DCMP_LESSEQUAL &&
+           ctx->depth.zMask != 0)
+    depth = 4;
   else
     return;
   ctx->texelPairs = ctx->texture->Pairs(keyed);
