@@ -9,6 +9,7 @@
 #include "Classes/SceneSelect.h"
 #include "backend/png.h"
 #include "d3dframe/d3dtextr.h"
+#include "golden.h"
 #include "testing.h"
 
 namespace replay {
@@ -166,34 +167,14 @@ void ComparePicture(const std::string& name, const std::string& reference,
   if (pixels.empty()) return Fail(name + ": nothing presented");
   platform::WritePng(OutputDir() + "/" + name + ".png", pixels.data(), width, height, width);
   std::string refPath = std::string(VOSKAR_REPLAY_REFERENCE_DIR) + "/" + reference + ".png";
-  const char* update = std::getenv("VOSKAR_UPDATE_GOLDEN");
-  if (update && std::string(update) == "1") {
-    if (!platform::WritePng(refPath, pixels.data(), width, height, width))
-      Fail("cannot write " + refPath);
-    return;
-  }
-  std::vector<uint32_t> expected;
-  int refWidth = 0, refHeight = 0;
-  if (!platform::ReadPng(refPath, &expected, &refWidth, &refHeight))
-    return Fail("missing reference " + refPath + " (run with VOSKAR_UPDATE_GOLDEN=1)");
-  if (refWidth != width || refHeight != height) return Fail(name + ": size differs");
   // Filtering and blending may round a channel differently by a level or
   // two; a wrong picture, word or digit changes hundreds of pixels by far more.
   // The frame statistics line at the top is left out: its rate is updated
   // when a second has passed, and at exactly 60 frames a second that test
   // lands on the boundary, where builds may round differently.
-  int differing = 0;
-  for (size_t i = static_cast<size_t>(width) * kStatisticsRows; i < pixels.size(); ++i) {
-    for (int shift = 0; shift < 24; shift += 8) {
-      int a = (pixels[i] >> shift) & 0xFF, b = (expected[i] >> shift) & 0xFF;
-      if (std::abs(a - b) > 8) {
-        ++differing;
-        break;
-      }
-    }
-  }
-  if (differing > width * height / 2000)
-    Fail(name + ": " + std::to_string(differing) + " pixels differ from " + refPath);
+  std::string problem = golden::CompareWithReference(name, refPath, pixels, width, height,
+                                                     {8, 2000, kStatisticsRows});
+  if (!problem.empty()) Fail(problem);
 }
 
 void ReleaseTextures() {

@@ -20,6 +20,7 @@
 #include "MyD3DApplication.h"
 #include "StageFixture.h"
 #include "backend/png.h"
+#include "golden.h"
 #include "testing.h"
 
 namespace stagetest {
@@ -54,29 +55,9 @@ void CheckPicture(const std::string& name) {
   return;
 #endif
   std::string refPath = std::string(VOSKAR_STAGE_REFERENCE_DIR) + "/" + name + ".png";
-  const char* update = std::getenv("VOSKAR_UPDATE_GOLDEN");
-  if (update && std::string(update) == "1") {
-    if (!platform::WritePng(refPath, pixels.data(), width, height, width))
-      Fail("cannot write " + refPath);
-    return;
-  }
-  std::vector<uint32_t> expected;
-  int refWidth = 0, refHeight = 0;
-  if (!platform::ReadPng(refPath, &expected, &refWidth, &refHeight))
-    return Fail("missing reference " + refPath + " (run with VOSKAR_UPDATE_GOLDEN=1)");
-  if (refWidth != width || refHeight != height) return Fail(name + ": size differs");
-  int differing = 0;
-  for (size_t i = 0; i < pixels.size(); ++i) {
-    for (int shift = 0; shift < 24; shift += 8) {
-      int a = (pixels[i] >> shift) & 0xFF, b = (expected[i] >> shift) & 0xFF;
-      if (std::abs(a - b) > 2) {
-        ++differing;
-        break;
-      }
-    }
-  }
-  if (differing > width * height / 1000)
-    Fail(name + ": " + std::to_string(differing) + " pixels differ from " + refPath);
+  std::string problem =
+      golden::CompareWithReference(name, refPath, pixels, width, height, {2, 1000, 0});
+  if (!problem.empty()) Fail(problem);
 }
 
 // The game scene the level select builds, watched so that the typist knows
