@@ -374,6 +374,56 @@ TEST_F(DeviceTest, TextureChangesAreSeenAndReleasedTexturesFreed) {
   EXPECT_EQ(Pixel(target_, 4, 4), 0x0000FFu);
 }
 
+// Triangles wait in a queue until the scene ends; whatever reads or
+// changes the pixels in between must see them drawn, and a texture changed
+// between two draws of one scene must give each draw its own texels.
+TEST_F(DeviceTest, QueuedDrawingIsCompleteWheneverPixelsAreUsed) {
+  MakeDevice(16, 16);
+  device_->SetRenderState(D3DRENDERSTATE_ZENABLE, FALSE);
+  IDirectDrawSurface7* tex = Make(DDSCAPS_TEXTURE, 4, 4, PixelKind::R5G6B5);
+  IDirectDrawSurface7* copy = Make(DDSCAPS_OFFSCREENPLAIN, 16, 16, PixelKind::X8R8G8B8);
+  Fill(tex, 0xF800);
+  device_->SetTexture(0, tex);
+  device_->BeginScene();
+  DrawQuad(0, 0, 8, 16, 0xFFFFFFFF);
+  // A blit from the target mid-scene copies the queued quad.
+  ASSERT_EQ(copy->Blt(nullptr, target_, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  EXPECT_EQ(Pixel(copy, 3, 3), 0xFF0000u);
+  Fill(tex, 0x07E0);
+  DrawQuad(8, 0, 16, 16, 0xFFFFFFFF);
+  // A colour fill of the target lands after the draws queued before it.
+  DDBLTFX fx{};
+  fx.dwSize = sizeof(fx);
+  fx.dwFillColor = 0x0000FF;
+  RECT corner{0, 0, 2, 2};
+  ASSERT_EQ(target_->Blt(&corner, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
+  device_->EndScene();
+  EXPECT_EQ(Pixel(target_, 4, 8), 0xFF0000u);
+  EXPECT_EQ(Pixel(target_, 12, 8), 0x00FF00u);
+  EXPECT_EQ(Pixel(target_, 1, 1), 0x0000FFu);
+
+  // Text through a DC, a switch of target, and the device going away each
+  // complete the queue first.
+  device_->SetTexture(0, nullptr);
+  device_->BeginScene();
+  DrawQuad(0, 0, 16, 16, 0xFFFFFF00);
+  HDC dc = nullptr;
+  ASSERT_EQ(target_->GetDC(&dc), DD_OK);
+  // An opaque text box over the top-left corner: drawn over the quad.
+  ASSERT_TRUE(ExtTextOutA(dc, 0, 0, 0, nullptr, "W", 1, nullptr));
+  target_->ReleaseDC(dc);
+  EXPECT_NE(Pixel(target_, 0, 0), 0xFFFF00u);
+  EXPECT_EQ(Pixel(target_, 15, 15), 0xFFFF00u);
+  DrawQuad(0, 0, 4, 4, 0xFF00FFFF);
+  IDirectDrawSurface7* other = Make(DDSCAPS_3DDEVICE, 8, 8, PixelKind::X8R8G8B8);
+  ASSERT_EQ(device_->SetRenderTarget(other, 0), DD_OK);
+  EXPECT_EQ(Pixel(target_, 1, 1), 0x00FFFFu);
+  DrawQuad(0, 0, 8, 8, 0xFFFF00FF);
+  device_->Release();
+  device_ = nullptr;
+  EXPECT_EQ(Pixel(other, 4, 4), 0xFF00FFu);
+}
+
 TEST_F(DeviceTest, TexturesNotDrawnForManyScenesLeaveTheCache) {
   MakeDevice(8, 8);
   device_->SetRenderState(D3DRENDERSTATE_ZENABLE, FALSE);

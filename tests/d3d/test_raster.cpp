@@ -211,6 +211,58 @@ TEST(RasterDepth, DepthFormatsStoreScaledDepth) {
   }
 }
 
+// Spans wholly behind the depth buffer are skipped before any stage runs;
+// the skip must agree with the per-pixel test at equal depth, for LESS and
+// LESSEQUAL, for every depth layout, and never drop a span that is hidden
+// only in part.
+TEST(RasterDepth, HiddenSpansAgreeWithThePerPixelTest) {
+  struct Layout {
+    int bytes;
+    uint32_t mask;
+  };
+  for (const Layout& l : {Layout{2, 0xFFFF}, Layout{4, 0xFFFFFFFFu}, Layout{4, 0x00FFFFFFu},
+                          Layout{4, 0xFFFFFF00u}}) {
+    SCOPED_TRACE(l.mask);
+    // Wide enough for several blocks of the scan and a short tail.
+    Canvas canvas(203, 6, 4, l.bytes, l.mask);
+    RenderState s = Unlit();
+    Rasterizer r;
+    auto quad = [&](float x0, float x1, float z, D3DCOLOR c) {
+      const D3DTLVERTEX q[] = {Tl(x0, 6, z, 1, c), Tl(x0, 0, z, 1, c), Tl(x1, 6, z, 1, c),
+                               Tl(x1, 0, z, 1, c)};
+      r.DrawTransformed(s, nullptr, canvas.Target(), D3DPT_TRIANGLESTRIP, q, 4);
+    };
+    quad(0, 203, 0.5f, 0xFFFF0000);
+    const uint32_t stored = canvas.Depth(100, 3);
+    quad(0, 203, 0.5f, 0xFF0000FF);  // equal depth passes LESSEQUAL
+    EXPECT_EQ(canvas.Pixel(202, 5), 0x0000FFu);
+    s.zFunc = D3DCMP_LESS;
+    quad(0, 203, 0.5f, 0xFF00FF00);  // ... but not LESS
+    EXPECT_EQ(canvas.Pixel(0, 0), 0x0000FFu);
+    EXPECT_EQ(canvas.Pixel(202, 5), 0x0000FFu);
+    quad(0, 203, 0.49f, 0xFF00FF00);  // nearer passes LESS
+    EXPECT_EQ(canvas.Pixel(150, 2), 0x00FF00u);
+    s.zFunc = D3DCMP_LESSEQUAL;
+    quad(0, 203, 0.6f, 0xFFFFFFFF);  // behind everywhere: nothing changes
+    EXPECT_EQ(canvas.Pixel(101, 3), 0x00FF00u);
+    EXPECT_LT(canvas.Depth(100, 3), stored);
+    // Far on the left, near on the right: only the right part shows, even
+    // though the span starts hidden for many blocks.
+    const D3DTLVERTEX lean[] = {Tl(0, 6, 0.9f, 1, ~0u), Tl(0, 0, 0.9f, 1, ~0u),
+                                Tl(203, 6, 0.1f, 1, ~0u), Tl(203, 0, 0.1f, 1, ~0u)};
+    r.DrawTransformed(s, nullptr, canvas.Target(), D3DPT_TRIANGLESTRIP, lean, 4);
+    EXPECT_EQ(canvas.Pixel(20, 3), 0x00FF00u);
+    EXPECT_EQ(canvas.Pixel(200, 3), 0xFFFFFFu);
+    // Hidden but for its last pixels: those must still be drawn.
+    canvas.Clear(0xFF000000);
+    quad(0, 190, 0.2f, 0xFFFF0000);
+    quad(0, 203, 0.5f, 0xFF0000FF);
+    EXPECT_EQ(canvas.Pixel(189, 3), 0xFF0000u);
+    EXPECT_EQ(canvas.Pixel(190, 3), 0x0000FFu);
+    EXPECT_EQ(canvas.Pixel(202, 3), 0x0000FFu);
+  }
+}
+
 // A floor from just in front of the camera to the far distance, drawn with
 // a checkerboard: columns of squares must converge, not bend, when
 // perspective-correct.

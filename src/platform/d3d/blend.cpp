@@ -34,11 +34,6 @@ inline bool DepthPasses(uint32_t z, uint32_t stored) {
   }
 }
 
-inline uint32_t DepthAt(int64_t z, uint32_t zmax) {
-  const int64_t v = z >> 16;
-  return v <= 0 ? 0u : v >= static_cast<int64_t>(zmax) ? zmax : static_cast<uint32_t>(v);
-}
-
 template <int kBytes, int kFunc>
 int DepthTest(const PixelContext& ctx, const SpanInputs& in, SpanBuffers& buf) {
   const uint8_t* row = ctx.depth.bits + static_cast<size_t>(in.y) * ctx.depth.pitch +
@@ -64,6 +59,18 @@ int DepthTest(const PixelContext& ctx, const SpanInputs& in, SpanBuffers& buf) {
     z += in.dz;
   }
   return passed;
+}
+
+// Whether any of n stored depth values (masked) is at least `from`.
+bool AnyDepthFrom16(const uint16_t* d, int n, uint32_t from) {
+  for (int i = 0; i < n; ++i)
+    if (d[i] >= from) return true;
+  return false;
+}
+bool AnyDepthFrom32(const uint32_t* d, int n, uint32_t mask, uint32_t from) {
+  for (int i = 0; i < n; ++i)
+    if ((d[i] & mask) >= from) return true;
+  return false;
 }
 
 // Depth off: every pixel passes, depth values still computed for a write.
@@ -271,6 +278,28 @@ int DepthTest16LessEqualScalar(const PixelContext& ctx, const SpanInputs& in, Sp
   return DepthTest<2, D3DCMP_LESSEQUAL>(ctx, in, buf);
 }
 
+bool SpanHidden(const PixelContext& ctx, const SpanInputs& in) {
+  // A span reaching past the buffer is left to the stages.
+  if (in.x < 0 || in.x + in.count > ctx.depth.width || in.y < 0 || in.y >= ctx.depth.height)
+    return false;
+  const int64_t zEnd = in.z + static_cast<int64_t>(in.count - 1) * in.dz;
+  const uint32_t nearest = DepthAt(std::min(in.z, zEnd), ctx.zmax);
+  // LESSEQUAL fails where stored < z, LESS where stored <= z.
+  if (ctx.hiddenTest == D3DCMP_LESS && nearest == ctx.zmax) return true;
+  const uint32_t from = ctx.hiddenTest == D3DCMP_LESSEQUAL ? nearest : nearest + 1;
+  const uint8_t* row = ctx.depth.bits + static_cast<size_t>(in.y) * ctx.depth.pitch;
+  const bool avx2 = HaveAvx2();
+  if (ctx.depth.bytesPerPixel == 2) {
+    const uint16_t* d = reinterpret_cast<const uint16_t*>(row) + in.x;
+    return !(avx2 ? AnyDepthFrom16Avx2(d, in.count, from) : AnyDepthFrom16(d, in.count, from));
+  }
+  // Compared in place: the masked word is the value shifted up.
+  const uint32_t* d = reinterpret_cast<const uint32_t*>(row) + in.x;
+  const uint32_t fromRaw = from << ctx.zshift;
+  return !(avx2 ? AnyDepthFrom32Avx2(d, in.count, ctx.depth.zMask, fromRaw)
+                : AnyDepthFrom32(d, in.count, ctx.depth.zMask, fromRaw));
+}
+
 void ChooseDepthStages(PixelContext* ctx) {
   const RenderState& s = *ctx->state;
   const DepthView& d = ctx->depth;
@@ -289,6 +318,7 @@ void ChooseDepthStages(PixelContext* ctx) {
     ctx->depthWrite = nullptr;
     return;
   }
+  if (s.zFunc == D3DCMP_LESS || s.zFunc == D3DCMP_LESSEQUAL) ctx->hiddenTest = s.zFunc;
   ctx->depthTest = d.bytesPerPixel == 2 ? PickDepthTest<2>(s.zFunc) : PickDepthTest<4>(s.zFunc);
   ctx->depthWrite = s.zWriteEnable ? (d.bytesPerPixel == 2 ? DepthWrite16 : DepthWrite32) : nullptr;
   if (HaveAvx2() && d.bytesPerPixel == 2) {

@@ -27,10 +27,12 @@ Device::Device(IDirect3D7* owner, Surface* target, const D3DDEVICEDESC7& desc)
   target_->AddRef();
   state_.zEnable = target_->AttachedZBuffer() != nullptr;
   rasterizer_.SetThreads(DrawingThreads());
+  rasterizer_.SetDeferred(true);
   ResetViewport();
 }
 
 Device::~Device() {
+  Complete();
   for (Surface*& t : textures_)
     if (t) t->Release();
   for (auto& entry : cache_) entry.second->surface->Release();

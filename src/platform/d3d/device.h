@@ -9,14 +9,15 @@
 #include "d3d/render_state.h"
 #include "d3d/texture.h"
 #include "d3d7.h"
+#include "ddraw/surface.h"
 
 namespace platform {
-
-class Surface;
-
 namespace d3d {
 
-class Device final : public IDirect3DDevice7 {
+// Triangles are queued through a scene and rasterised together (by two
+// threads where there are two cores) when the scene ends or anything else
+// needs the target's or z-buffer's pixels.
+class Device final : public IDirect3DDevice7, private DeferredDrawing {
  public:
   // Renders into `target` (one reference held) with its attached z-buffer;
   // `owner` (the IDirect3D7) is kept alive as long as the device.
@@ -74,6 +75,11 @@ class Device final : public IDirect3DDevice7 {
   void SweepTextureCache();
   static constexpr uint64_t kIdleScenes = 120;
   void ResetViewport();
+  // Rasterises the queued triangles.
+  void Complete() override;
+
+  // Surfaces marked as having queued drawing (the target and its z-buffer).
+  Surface* deferredOn_[2] = {};
 
   ULONG refs_ = 1;
   IDirect3D7* owner_;

@@ -12,7 +12,7 @@ namespace {
 
 TargetView ColorView(Surface& s) {
   TargetView v;
-  v.bits = s.Bits();
+  v.bits = s.DrawingBits();
   v.pitch = s.Pitch();
   v.width = s.Width();
   v.height = s.Height();
@@ -29,7 +29,7 @@ DepthView ZView(Surface* z) {
   const FormatInfo info = DescribeFormat(z->Format());
   const int bytes = z->BytesPerPixel();
   if (!info.depth || (bytes != 2 && bytes != 4)) return v;
-  v.bits = z->Bits();
+  v.bits = z->DrawingBits();
   v.pitch = z->Pitch();
   v.width = z->Width();
   v.height = z->Height();
@@ -70,9 +70,18 @@ HRESULT Device::BeginScene() {
   return DD_OK;
 }
 
+void Device::Complete() {
+  for (Surface*& s : deferredOn_) {
+    if (s) s->SetDeferredDrawing(nullptr);
+    s = nullptr;
+  }
+  rasterizer_.Finish();
+}
+
 HRESULT Device::EndScene() {
   if (!inScene_) return D3DERR_SCENE_NOT_IN_SCENE;
   inScene_ = false;
+  Complete();
   SweepTextureCache();
   return DD_OK;
 }
@@ -83,6 +92,7 @@ HRESULT Device::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR color, 
   DrawTarget t;
   if (!CurrentTarget(&t)) return DD_OK;
   if ((flags & D3DCLEAR_ZBUFFER) && !t.depth.bits) return DDERR_INVALIDPARAMS;
+  Complete();
   const D3DRECT whole = {{t.viewport.x0}, {t.viewport.y0}, {t.viewport.x1}, {t.viewport.y1}};
   const DWORD n = count ? count : 1;
   for (DWORD i = 0; i < n; ++i) {
@@ -117,6 +127,12 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, DWORD vertexFormat, LPVOID 
   else
     rasterizer_.DrawTransformed(state_, texture, t, type, static_cast<const D3DTLVERTEX*>(vertices),
                                 count);
+  // The pixels change when the queue is rasterised; anyone reading them
+  // first completes it.
+  deferredOn_[0] = target_;
+  deferredOn_[1] = target_->AttachedZBuffer();
+  for (Surface* s : deferredOn_)
+    if (s) s->SetDeferredDrawing(this);
   target_->Touch();
   return DD_OK;
 }
@@ -147,6 +163,8 @@ const TexelCache* Device::BoundTexture() {
   CachedTexture& c = *it->second;
   c.lastUsed = scenes_;
   if (!c.built || c.generation != s->Generation()) {
+    // Queued triangles may read the texels about to be replaced.
+    Complete();
     TextureSource src;
     src.bits = s->Bits();
     src.pitch = s->Pitch();
@@ -182,6 +200,7 @@ HRESULT Device::SetRenderTarget(IDirectDrawSurface7* surface, DWORD) {
   Surface* s = surface ? Surface::From(surface) : nullptr;
   if (!s) return DDERR_INVALIDPARAMS;
   if (s->BytesPerPixel() != 2 && s->BytesPerPixel() != 4) return DDERR_INVALIDPIXELFORMAT;
+  Complete();
   s->AddRef();
   target_->Release();
   target_ = s;

@@ -73,6 +73,9 @@ struct PixelContext {
   bool interpolateColor = true;  // a stage reads the diffuse planes
   uint32_t zmax = 0;             // largest depth value of the buffer
   int zshift = 0;                // position of the depth bits in a 32-bit value
+  // D3DCMP_LESS or D3DCMP_LESSEQUAL when spans that the depth buffer hides
+  // whole may be skipped before any stage runs (see SpanHidden); 0 never.
+  DWORD hiddenTest = 0;
   TriangleSetup tri;
 
   DepthStage depthTest = nullptr;
@@ -128,6 +131,17 @@ inline uint32_t MulDiv255(uint32_t a, uint32_t b) {
   const uint32_t t = a * b + 128;
   return (t + (t >> 8)) >> 8;
 }
+// A pixel's depth in the buffer's units from its 48.16 value, clamped.
+inline uint32_t DepthAt(int64_t z, uint32_t zmax) {
+  const int64_t v = z >> 16;
+  return v <= 0 ? 0u : v >= static_cast<int64_t>(zmax) ? zmax : static_cast<uint32_t>(v);
+}
+// True when every pixel of the span fails the depth test (ctx.hiddenTest
+// set): its nearest depth, at one of its ends, lies behind the farthest
+// value stored under it. Nothing would be drawn, so the span can be
+// skipped before its texture coordinates are even worked out.
+bool SpanHidden(const PixelContext& ctx, const SpanInputs& in);
+
 // Round half away from zero, without a library call.
 inline int64_t RoundToInt64(double v) {
   return static_cast<int64_t>(v < 0 ? v - 0.5 : v + 0.5);

@@ -23,6 +23,38 @@ __attribute__((target("avx2"))) inline __m256i LoadMask(const uint8_t* m) {
 
 }  // namespace
 
+__attribute__((target("avx2"))) bool AnyDepthFrom16Avx2(const uint16_t* d, int n, uint32_t from) {
+  if (from > 0xFFFF) return false;
+  const __m256i limit = _mm256_set1_epi16(static_cast<int16_t>(from));
+  int i = 0;
+  for (; i + 16 <= n; i += 16) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+    // v >= from, unsigned: max(v, from) == v.
+    if (!_mm256_testz_si256(_mm256_cmpeq_epi16(_mm256_max_epu16(v, limit), v),
+                            _mm256_set1_epi8(-1)))
+      return true;
+  }
+  for (; i < n; ++i)
+    if (d[i] >= from) return true;
+  return false;
+}
+
+__attribute__((target("avx2"))) bool AnyDepthFrom32Avx2(const uint32_t* d, int n, uint32_t mask,
+                                                        uint32_t from) {
+  const __m256i limit = _mm256_set1_epi32(static_cast<int32_t>(from));
+  const __m256i bits = _mm256_set1_epi32(static_cast<int32_t>(mask));
+  const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  for (int i = 0; i < n; i += 8) {
+    // The last group loads only the span's own words.
+    const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), lane);
+    const __m256i v =
+        _mm256_and_si256(_mm256_maskload_epi32(reinterpret_cast<const int*>(d + i), inside), bits);
+    const __m256i atLeast = _mm256_cmpeq_epi32(_mm256_max_epu32(v, limit), v);
+    if (!_mm256_testz_si256(atLeast, inside)) return true;
+  }
+  return false;
+}
+
 __attribute__((target("avx2"))) void DepthWrite16Avx2(const PixelContext& ctx, const SpanInputs& in,
                                                       SpanBuffers& buf) {
   uint16_t* row =

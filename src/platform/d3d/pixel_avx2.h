@@ -14,6 +14,11 @@ void Write32OpaqueAvx2(const PixelContext& ctx, const SpanInputs& in, SpanBuffer
 void FlatModulateAvx2(const PixelContext& ctx, const SpanInputs& in, SpanBuffers& buf);
 void Write32AlphaAvx2(const PixelContext& ctx, const SpanInputs& in, SpanBuffers& buf);
 
+// Whether any of n stored depth values (16-bit, or 32-bit words under
+// `mask`) is at least `from`; stops at the first.
+bool AnyDepthFrom16Avx2(const uint16_t* d, int n, uint32_t from);
+bool AnyDepthFrom32Avx2(const uint32_t* d, int n, uint32_t mask, uint32_t from);
+
 // SRCALPHA / INVSRCALPHA of one pixel, colour channels only.
 inline uint32_t BlendAlphaScalar(uint32_t s, uint32_t d) {
   const uint32_t a = s >> 24;

@@ -77,6 +77,7 @@ void ShadeRow(const PixelContext& ctx, SpanInputs& in, double zscale, int y, int
     const double z = t.z0 + t.zdx * x + t.zdy * y;
     // Half a unit up so that the truncation per pixel rounds to nearest.
     in.z = static_cast<int64_t>(RoundToInt64(std::min(2.0, std::max(-1.0, z)) * zscale)) + 0x8000;
+    if (ctx.hiddenTest && SpanHidden(ctx, in)) continue;
     in.q = t.q.At(fx, fy);
     in.u = t.u.At(fx, fy);
     in.v = t.v.At(fx, fy);

@@ -37,6 +37,7 @@ void Rasterizer::PrepareTriangle(const RenderState& state, const TexelCache* tex
   prepared_.emplace_back();
   Prepared& p = prepared_.back();
   p.snapped = snapped;
+  p.scissor = target.viewport;
   PixelContext& ctx = p.ctx;
   ctx.state = &state;
   ctx.target = target.color;
@@ -69,19 +70,25 @@ void Rasterizer::PrepareTriangle(const RenderState& state, const TexelCache* tex
   preparedArea_ += w * h / 2;
 }
 
-void Rasterizer::Flush(const Scissor& scissor) {
+const RenderState& Rasterizer::Keep(const RenderState& state) {
+  states_.push_back(state);
+  return states_.back();
+}
+
+void Rasterizer::Finish() {
   // Below this many pixels a second thread costs more than it saves.
   constexpr double kParallelArea = 32768.0;
   if (threads_ > 1 && preparedArea_ >= kParallelArea) {
     if (!worker_) worker_ = std::make_unique<BandWorker>();
-    const std::function<void(int)> job = [this, &scissor](int band) {
-      for (const Prepared& p : prepared_) RasterizeTriangle(p.ctx, p.snapped, scissor, band);
+    const std::function<void(int)> job = [this](int band) {
+      for (const Prepared& p : prepared_) RasterizeTriangle(p.ctx, p.snapped, p.scissor, band);
     };
     worker_->Run(job);
   } else {
-    for (const Prepared& p : prepared_) RasterizeTriangle(p.ctx, p.snapped, scissor);
+    for (const Prepared& p : prepared_) RasterizeTriangle(p.ctx, p.snapped, p.scissor);
   }
   prepared_.clear();
+  states_.clear();
   preparedArea_ = 0;
 }
 
@@ -90,6 +97,7 @@ void Rasterizer::DrawVertices(const RenderState& state, const TransformState& tr
                               D3DPRIMITIVETYPE type, const D3DVERTEX* vertices, int count) {
   if (!AssembleTriangles(type, count, &triangles_) || triangles_.empty()) return;
   TransformVertices(vertices, count, transform, state, &vertices_);
+  const RenderState& kept = Keep(state);
   screen_.resize(vertices_.size());
   std::vector<char> mapped(vertices_.size(), 0);
   Vertex clipped[kMaxClippedVertices];
@@ -103,15 +111,15 @@ void Rasterizer::DrawVertices(const RenderState& state, const TransformState& tr
           screen_[i] = ToScreen(vertices_[i], target.viewport);
           mapped[i] = 1;
         }
-      PrepareTriangle(state, texture, target, screen_[t[0]], screen_[t[1]], screen_[t[2]]);
+      PrepareTriangle(kept, texture, target, screen_[t[0]], screen_[t[1]], screen_[t[2]]);
       continue;
     }
     const int n = ClipTriangle(a, b, c, kGuardBand, clipped);
     for (int i = 0; i < n; ++i) clipped[i] = ToScreen(clipped[i], target.viewport);
     for (int i = 1; i + 1 < n; ++i)
-      PrepareTriangle(state, texture, target, clipped[0], clipped[i], clipped[i + 1]);
+      PrepareTriangle(kept, texture, target, clipped[0], clipped[i], clipped[i + 1]);
   }
-  Flush(target.viewport);
+  LimitQueue();
 }
 
 void Rasterizer::DrawTransformed(const RenderState& state, const TexelCache* texture,
@@ -119,10 +127,18 @@ void Rasterizer::DrawTransformed(const RenderState& state, const TexelCache* tex
                                  const D3DTLVERTEX* vertices, int count) {
   if (!AssembleTriangles(type, count, &triangles_) || triangles_.empty()) return;
   LoadTransformedVertices(vertices, count, &vertices_);
+  const RenderState& kept = Keep(state);
   for (const TriangleIndices& t : triangles_) {
-    PrepareTriangle(state, texture, target, vertices_[t[0]], vertices_[t[1]], vertices_[t[2]]);
+    PrepareTriangle(kept, texture, target, vertices_[t[0]], vertices_[t[1]], vertices_[t[2]]);
   }
-  Flush(target.viewport);
+  LimitQueue();
+}
+
+void Rasterizer::LimitQueue() {
+  // Deferred, a scene of a great many triangles is still drawn in parts,
+  // so that the queue stays a few megabytes.
+  constexpr size_t kMostQueued = 16384;
+  if (!deferred_ || prepared_.size() >= kMostQueued) Finish();
 }
 
 void Rasterizer::ClearColor(const TargetView& t, int x0, int y0, int x1, int y1, uint32_t argb) {

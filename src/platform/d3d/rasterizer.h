@@ -3,6 +3,7 @@
 // COM objects, only of the state struct, the vertices and the memory views.
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -22,9 +23,13 @@ struct DrawTarget {
   Scissor viewport;
 };
 
+// Draw calls set triangles up and rasterise them at once, or, when asked
+// to defer, leave them queued until Finish, so that the work of a whole
+// scene can be shared between threads.
 class Rasterizer {
  public:
-  // Threads drawing one batch (1 or 2). With 2, batches covering many
+  void SetDeferred(bool deferred) { deferred_ = deferred; }
+  // Threads rasterising the queue (1 or 2). With 2, queues covering many
   // pixels are split into bands between the caller and a worker thread.
   void SetThreads(int threads) { threads_ = threads < 2 ? 1 : 2; }
   int Threads() const { return threads_; }
@@ -43,19 +48,29 @@ class Rasterizer {
   static void ClearColor(const TargetView& target, int x0, int y0, int x1, int y1, uint32_t argb);
   static void ClearDepth(const DepthView& depth, int x0, int y0, int x1, int y1, float z);
 
+  // Rasterises and forgets the queued triangles. The target and depth
+  // memory and the textures they were set up with must still be there.
+  void Finish();
+  bool Queued() const { return !prepared_.empty(); }
+
  private:
   struct Prepared {
     PixelContext ctx;
     SnappedTriangle snapped;
+    Scissor scissor;
   };
+  // The render state of a draw call, kept for its queued triangles.
+  const RenderState& Keep(const RenderState& state);
+  // Rasterises the queue unless deferring (and then when it grows long).
+  void LimitQueue();
   // Sets up a screen-space triangle for drawing (kept in prepared_).
   void PrepareTriangle(const RenderState& state, const TexelCache* texture,
                        const DrawTarget& target, const Vertex& a, const Vertex& b, const Vertex& c);
-  // Draws and forgets the prepared triangles, in order.
-  void Flush(const Scissor& scissor);
 
   int threads_ = 1;
+  bool deferred_ = false;
   std::vector<Prepared> prepared_;
+  std::deque<RenderState> states_;
   double preparedArea_ = 0;
   std::unique_ptr<BandWorker> worker_;
   std::vector<Vertex> vertices_;

@@ -27,6 +27,7 @@ Surface::Surface(DirectDraw* owner, const DDSURFACEDESC2& desc, const DDPIXELFOR
 }
 
 Surface::~Surface() {
+  CompleteDrawing();
   if (dcOut_) DeleteSurfaceDC(dc_);
   for (Surface* attached : attached_) attached->Release();
   if (palette_) palette_->Release();

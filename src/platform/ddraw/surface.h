@@ -15,6 +15,19 @@ class DirectDraw;
 class Palette;
 class Clipper;
 
+// Drawing a device has queued on a surface but not yet put into its
+// pixels (the software device rasterises a scene's triangles together).
+// Whoever touches the pixels completes it first.
+class DeferredDrawing {
+ public:
+  // Puts every queued triangle into the pixels and stops deferring on the
+  // surfaces it marked.
+  virtual void Complete() = 0;
+
+ protected:
+  ~DeferredDrawing() = default;
+};
+
 class Surface final : public IDirectDrawSurface7 {
  public:
   // Creates a surface of the given size and format, filled with zero.
@@ -54,8 +67,22 @@ class Surface final : public IDirectDrawSurface7 {
   int Pitch() const { return pitch_; }
   // Bytes per pixel in memory (24-bit depth is kept in 32-bit words).
   int BytesPerPixel() const { return info_.bytes; }
-  uint8_t* Bits() { return pixels_.data(); }
-  const uint8_t* Bits() const { return pixels_.data(); }
+  // The pixels, with any drawing deferred on them completed.
+  uint8_t* Bits() {
+    CompleteDrawing();
+    return pixels_.data();
+  }
+  const uint8_t* Bits() const {
+    CompleteDrawing();
+    return pixels_.data();
+  }
+  // For the device that defers: the pixels as they are, queue untouched.
+  uint8_t* DrawingBits() { return pixels_.data(); }
+  // Marks the surface as having drawing queued by `by` (null: none).
+  void SetDeferredDrawing(DeferredDrawing* by) { deferred_ = by; }
+  void CompleteDrawing() const {
+    if (deferred_) deferred_->Complete();
+  }
   const DDPIXELFORMAT& Format() const { return format_; }
   const FormatInfo& Info() const { return info_; }
   // The palette's 256 entries, or null without a palette.
@@ -102,6 +129,7 @@ class Surface final : public IDirectDrawSurface7 {
   HDC dc_ = nullptr;
   bool lost_ = false;
   uint64_t generation_ = 0;
+  DeferredDrawing* deferred_ = nullptr;
   Palette* palette_ = nullptr;
   Clipper* clipper_ = nullptr;
   // Attached surfaces (back buffer of a flipping chain, z-buffer), one
