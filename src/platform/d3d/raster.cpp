@@ -98,18 +98,20 @@ void RasterizeTriangle(const PixelContext& ctx, const SnappedTriangle& s, const 
   if (yTop >= yEnd) return;
   const double zscale = static_cast<double>(ctx.zmax) * 65536.0;
   SpanInputs in = RowTemplate(ctx, zscale);
-  EdgeWalker longEdge(s.x[0], s.y[0], s.x[2], s.y[2]);
-  longEdge.Start(yTop);
   // Rows above the middle vertex are bounded by the upper short edge, the
   // others by the lower one (a flat top or bottom has no such rows).
   const int64_t yMiddle = std::min(std::max(CeilDiv(s.y[1], kSubpixels), yTop), yEnd);
+  EdgeWalker longEdge(s.x[0], s.y[0], s.x[2], s.y[2]);
   EdgeWalker upper(s.x[0], s.y[0], s.x[1], s.y[1]);
   EdgeWalker lower(s.x[1], s.y[1], s.x[2], s.y[2]);
-  if (yTop < yMiddle) upper.Start(yTop);
-  if (yMiddle < yEnd) lower.Start(yMiddle);
-  for (int64_t y = yTop; y < yEnd; ++y) {
-    EdgeWalker& shortEdge = y < yMiddle ? upper : lower;
-    if (band < 0 || ((y >> kBandShift) & 1) == band) {
+  // Rows a to b - 1, the walkers placed on row a first (exactly where
+  // stepping down from the top would have left them).
+  auto rows = [&](int64_t a, int64_t b) {
+    longEdge.Start(a);
+    if (a < yMiddle) upper.Start(a);
+    if (std::max(a, yMiddle) < b) lower.Start(std::max(a, yMiddle));
+    for (int64_t y = a; y < b; ++y) {
+      EdgeWalker& shortEdge = y < yMiddle ? upper : lower;
       int64_t left = longEdge.Boundary();
       int64_t right = shortEdge.Boundary();
       if (!s.longEdgeLeft) std::swap(left, right);
@@ -118,9 +120,16 @@ void RasterizeTriangle(const PixelContext& ctx, const SnappedTriangle& s, const 
       if (left < right)
         ShadeRow(ctx, in, zscale, static_cast<int>(y), static_cast<int>(left),
                  static_cast<int>(right));
+      longEdge.Next();
+      shortEdge.Next();
     }
-    longEdge.Next();
-    shortEdge.Next();
+  };
+  if (band < 0) return rows(yTop, yEnd);
+  constexpr int64_t kBandRows = int64_t{1} << kBandShift;
+  for (int64_t first = yTop >> kBandShift << kBandShift; first < yEnd; first += kBandRows) {
+    if (((first >> kBandShift) & 1) != band) continue;
+    const int64_t a = std::max(first, yTop), b = std::min(first + kBandRows, yEnd);
+    if (a < b) rows(a, b);
   }
 }
 

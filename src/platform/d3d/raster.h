@@ -10,8 +10,9 @@ namespace platform::d3d {
 // Pixel (i, j) is drawn when the point (i, j) is inside the triangle, with
 // points exactly on an edge going to left and top edges; limited to the
 // scissor rectangle. With band 0 or 1 only the rows of that parity of
-// kBandRows-row bands are drawn (band -1: all rows).
-constexpr int kBandShift = 3;  // bands of 8 rows
+// 2^kBandShift-row bands are drawn (band -1: all rows); the other bands'
+// rows are not walked at all.
+constexpr int kBandShift = 4;  // bands of 16 rows
 void RasterizeTriangle(const PixelContext& ctx, const SnappedTriangle& s, const Scissor& scissor,
                        int band = -1);
 
