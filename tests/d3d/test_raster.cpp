@@ -299,6 +299,46 @@ TEST(RasterPerspective, CheckerboardFloorPerspectiveAgainstAffine) {
   EXPECT_GE(changesInLowerPart(affine), 3);
 }
 
+// A smaller viewport shows exactly the pixels the whole canvas gets within
+// it: triangles beside it are dropped, none that reaches a pixel centre of
+// its edge columns or rows is. Vertices on pixel centres and just off them.
+TEST(RasterClip, ViewportShowsExactlyWhatTheWholeCanvasGetsThere) {
+  Canvas whole(64, 48), part(64, 48);
+  DrawTarget cropped = part.Target();
+  cropped.viewport.x0 = 16;
+  cropped.viewport.x1 = 48;
+  cropped.viewport.y0 = 8;
+  cropped.viewport.y1 = 40;
+  RenderState s = Unlit();
+  s.zEnable = false;
+  Rasterizer r;
+  uint32_t seed = 12345;
+  auto next = [&seed](int range) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int>((seed >> 8) % static_cast<uint32_t>(range));
+  };
+  for (int i = 0; i < 400; ++i) {
+    // Around the left and right edges (columns 16 and 47).
+    const float edge = next(2) ? 16.0f : 47.0f;
+    D3DTLVERTEX tri[3];
+    for (D3DTLVERTEX& v : tri) {
+      const float nudge = next(3) == 0 ? 0.25f * static_cast<float>(next(3) - 1) : 0.0f;
+      v = Tl(edge + static_cast<float>(next(5) - 2) + nudge, static_cast<float>(next(48)), 0.5f, 1,
+             0xFF000000u | (static_cast<uint32_t>(i) * 2654435761u >> 8));
+    }
+    whole.Clear(0xFF000000);
+    part.Clear(0xFF000000);
+    r.DrawTransformed(s, nullptr, whole.Target(), D3DPT_TRIANGLELIST, tri, 3);
+    r.DrawTransformed(s, nullptr, cropped, D3DPT_TRIANGLELIST, tri, 3);
+    for (int y = 0; y < 48; ++y)
+      for (int x = 0; x < 64; ++x) {
+        const bool inside = x >= 16 && x < 48 && y >= 8 && y < 40;
+        ASSERT_EQ(part.Pixel(x, y), inside ? whole.Pixel(x, y) : 0u)
+            << "triangle " << i << " at " << x << "," << y;
+      }
+  }
+}
+
 TEST(RasterClip, QuadCrossingTheNearPlaneIsClippedCleanly) {
   Canvas canvas(64, 64);
   RenderState s = Unlit();

@@ -34,6 +34,12 @@ void Rasterizer::PrepareTriangle(const RenderState& state, const TexelCache* tex
                                  const Vertex& c) {
   SnappedTriangle snapped;
   if (!SnapTriangle(a, b, c, state.cullMode, &snapped)) return;
+  // Inside the guard band but wholly beside the viewport (a building off to
+  // the side): no pixel centre to draw, and its rows need not be walked.
+  const int64_t xLeast = std::min({snapped.x[0], snapped.x[1], snapped.x[2]});
+  const int64_t xMost = std::max({snapped.x[0], snapped.x[1], snapped.x[2]});
+  const Scissor& vp = target.viewport;
+  if (xMost < int64_t{vp.x0} * kSubpixels || xLeast > int64_t{vp.x1 - 1} * kSubpixels) return;
   prepared_.emplace_back();
   Prepared& p = prepared_.back();
   p.snapped = snapped;
@@ -61,9 +67,7 @@ void Rasterizer::PrepareTriangle(const RenderState& state, const TexelCache* tex
   ChooseFusedStage(&ctx);
   // An upper bound of the pixels it covers (half its bounding box, limited
   // to the viewport), to decide whether sharing the work pays.
-  const int64_t x0 = std::min({snapped.x[0], snapped.x[1], snapped.x[2]});
-  const int64_t x1 = std::max({snapped.x[0], snapped.x[1], snapped.x[2]});
-  const double w = std::min<double>(static_cast<double>(x1 - x0) / kSubpixels,
+  const double w = std::min<double>(static_cast<double>(xMost - xLeast) / kSubpixels,
                                     target.viewport.x1 - target.viewport.x0);
   const double h = std::min<double>(static_cast<double>(snapped.y[2] - snapped.y[0]) / kSubpixels,
                                     target.viewport.y1 - target.viewport.y0);
