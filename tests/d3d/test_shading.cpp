@@ -59,7 +59,7 @@ TEST(TextureFormats, EveryOfferedFormatExpandsToArgb) {
     TexelCache cache;
     cache.Build(src);
     ASSERT_TRUE(cache.Valid());
-    for (int i = 0; i < 9; ++i) EXPECT_EQ(cache.Texels()[i], c.argb);
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(cache.TexelAt(i), c.argb);
   }
 }
 
@@ -99,8 +99,8 @@ TEST(TextureFormats, ColorKeyComparesOnlyDefinedChannelBits) {
     TexelCache cache;
     cache.Build(src);
     ASSERT_TRUE(cache.HasKey());
-    EXPECT_EQ(cache.Keyed()[0] != 0, c.keyed[0]) << std::hex << c.pixels[0];
-    EXPECT_EQ(cache.Keyed()[1] != 0, c.keyed[1]) << std::hex << c.pixels[1];
+    EXPECT_EQ(cache.KeyedAt(0), c.keyed[0]) << std::hex << c.pixels[0];
+    EXPECT_EQ(cache.KeyedAt(1), c.keyed[1]) << std::hex << c.pixels[1];
   }
 }
 

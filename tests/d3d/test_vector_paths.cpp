@@ -122,17 +122,17 @@ TEST(VectorPaths, FixedRowFilterMatchesScalar) {
       c.du = du;
       c.v = v;
       uint32_t vector[72], scalar[72];
-      const int done =
-          platform::d3d::BilinearRowAvx2(t.Texels(), t.Serial(), t.Stride(), 24, 24, c, 67, vector);
+      const int done = platform::d3d::BilinearRowAvx2(t.Pairs(false), t.Serial(), t.Stride(), 24,
+                                                      24, c, 67, vector);
       ASSERT_GE(done, 67);
       for (int i = 0; i < 67; ++i) {
         uint32_t u16, v16;
         platform::d3d::CoordAt(c, i, &u16, &v16);
         const platform::d3d::Footprint f = platform::d3d::BilinearFootprint(
             u16, v16, 24, 24, 32768u / 24, 32768u / 24, t.Stride());
-        const uint32_t* p = t.Texels() + f.index;
-        scalar[i] =
-            platform::d3d::BilinearBlend(p[0], p[1], p[t.Stride()], p[t.Stride() + 1], f.fx, f.fy);
+        const size_t at = f.index, below = at + t.Stride();
+        scalar[i] = platform::d3d::BilinearBlend(t.TexelAt(at), t.TexelAt(at + 1), t.TexelAt(below),
+                                                 t.TexelAt(below + 1), f.fx, f.fy);
         ASSERT_EQ(vector[i], scalar[i]) << "pixel " << i << " du " << du << " v " << v;
       }
     }

@@ -22,33 +22,9 @@ __attribute__((target("avx2"))) inline __m256i Fraction16x8(__m256 value) {
                           _mm256_set1_epi32(0xFFFF));
 }
 
-// The texel pairs at four indices.
-__attribute__((target("avx2"))) inline __m256i LoadPairs(const uint32_t* texels,
-                                                         const uint32_t* at) {
-  auto pair = [texels](uint32_t i) {
-    long long v;
-    std::memcpy(&v, texels + i, 8);
-    return v;
-  };
-  return _mm256_set_epi64x(pair(at[3]), pair(at[2]), pair(at[1]), pair(at[0]));
-}
-
 struct Columns {
   __m256i left, right;  // 16-bit channels of four pixels, in pixel order
 };
-
-// top and bottom hold the texel pairs (left, right) of four pixels, upper
-// and lower row; wy the byte weights (64 - fy, fy) of each pixel. Gives
-// each pixel's left and right column blended vertically (exact, <= 16320).
-// wyEven / wyOdd: the weights of pixels 0 and 2 / 1 and 3, each over its
-// 128-bit lane.
-__attribute__((target("avx2"))) inline Columns Vertical(__m256i top, __m256i bottom, __m256i wyEven,
-                                                        __m256i wyOdd) {
-  // Pixels 0 and 2 (1 and 3): upper and lower bytes side by side.
-  const __m256i even = _mm256_maddubs_epi16(_mm256_unpacklo_epi8(top, bottom), wyEven);
-  const __m256i odd = _mm256_maddubs_epi16(_mm256_unpackhi_epi8(top, bottom), wyOdd);
-  return {_mm256_unpacklo_epi64(even, odd), _mm256_unpackhi_epi64(even, odd)};
-}
 
 // left + (right - left) * fx / 64, rounded, down to 8 bits in 16-bit lanes.
 __attribute__((target("avx2"))) inline __m256i Horizontal(const Columns& c, __m256i wx) {
@@ -92,61 +68,14 @@ __attribute__((target("avx2"))) inline void Coords8(const SpanCoords& c, int i, 
 // Per-texture constants of the bilinear footprint.
 struct BilinearConstants {
   __m256i halfU, halfV, w, h, stride;
-  uint32_t rowStride;
 };
 
 // halfU / halfV: half a texel in 1/65536 of the texture (32768 / size).
 __attribute__((target("avx2"))) inline BilinearConstants MakeBilinearConstants(
     uint32_t w, uint32_t h, uint32_t stride, uint32_t halfU, uint32_t halfV) {
-  return {_mm256_set1_epi32(static_cast<int>(halfU)),  _mm256_set1_epi32(static_cast<int>(halfV)),
-          _mm256_set1_epi32(static_cast<int>(w)),      _mm256_set1_epi32(static_cast<int>(h)),
-          _mm256_set1_epi32(static_cast<int>(stride)), stride};
-}
-
-// Bilinear samples (BilinearFootprint + BilinearBlend) of eight pixels at
-// 16-bit fractional coordinates, as ARGB in pixel order.
-__attribute__((target("avx2"))) inline __m256i Bilinear8(const uint32_t* texels,
-                                                         const BilinearConstants& k, __m256i u16,
-                                                         __m256i v16) {
-  const __m256i mask16 = _mm256_set1_epi32(0xFFFF);
-  const __m256i mask6 = _mm256_set1_epi32(63);
-  const __m256i tu =
-      _mm256_mullo_epi32(_mm256_and_si256(_mm256_sub_epi32(u16, k.halfU), mask16), k.w);
-  const __m256i tv =
-      _mm256_mullo_epi32(_mm256_and_si256(_mm256_sub_epi32(v16, k.halfV), mask16), k.h);
-  const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srli_epi32(tv, 16), k.stride),
-                                         _mm256_srli_epi32(tu, 16));
-  const __m256i fx = _mm256_and_si256(_mm256_srli_epi32(tu, 10), mask6);
-  const __m256i fy = _mm256_and_si256(_mm256_srli_epi32(tv, 10), mask6);
-
-  // Each 64-bit load brings a texel and its right neighbour; four pixels
-  // per register. Plain loads beat the gather instructions here.
-  alignas(32) uint32_t at[8];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
-  const uint32_t stride = k.rowStride;
-  const __m256i top0 = LoadPairs(texels, at);
-  const __m256i top1 = LoadPairs(texels, at + 4);
-  const __m256i bot0 = LoadPairs(texels + stride, at);
-  const __m256i bot1 = LoadPairs(texels + stride, at + 4);
-
-  // Upper and lower texel blended first (exact in 16 bits), then left
-  // and right with rounding, as the scalar path does.
-  const __m256i wy32 =
-      _mm256_or_si256(_mm256_sub_epi32(_mm256_set1_epi32(64), fy), _mm256_slli_epi32(fy, 8));
-  const __m256i wy = _mm256_or_si256(wy32, _mm256_slli_epi32(wy32, 16));
-  // Pixels 0 1 4 5 in the lower lane, 2 3 6 7 in the upper: one in-lane
-  // shuffle then gives each register the weights of its two pixels.
-  const __m256i wyByLane = _mm256_permute4x64_epi64(wy, 0xD8);
-  const __m256i wx32 = _mm256_slli_epi32(fx, 9);
-  const __m256i wx = _mm256_or_si256(wx32, _mm256_slli_epi32(wx32, 16));
-  const __m256i lo = Horizontal(Vertical(top0, bot0, _mm256_shuffle_epi32(wyByLane, 0x00),
-                                         _mm256_shuffle_epi32(wyByLane, 0x55)),
-                                Spread(_mm256_castsi256_si128(wx)));
-  const __m256i hi = Horizontal(Vertical(top1, bot1, _mm256_shuffle_epi32(wyByLane, 0xAA),
-                                         _mm256_shuffle_epi32(wyByLane, 0xFF)),
-                                Spread(_mm256_extracti128_si256(wx, 1)));
-  // packus interleaves the lanes: pixels 0 1 4 5 2 3 6 7; put them in order.
-  return _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xD8);
+  return {_mm256_set1_epi32(static_cast<int>(halfU)), _mm256_set1_epi32(static_cast<int>(halfV)),
+          _mm256_set1_epi32(static_cast<int>(w)), _mm256_set1_epi32(static_cast<int>(h)),
+          _mm256_set1_epi32(static_cast<int>(stride))};
 }
 
 // The footprints of two pixels from texels laid out as vertical pairs:
@@ -159,8 +88,10 @@ __attribute__((target("avx2"))) inline __m256i Footprints(const uint64_t* pairs,
       _mm_loadu_si128(reinterpret_cast<const __m128i*>(pairs + b)), 1);
 }
 
-// Bilinear8() from texels laid out as vertical pairs (TexelCache::Pairs):
-// one 16-byte load per pixel brings its whole footprint.
+// Bilinear samples (BilinearFootprint + BilinearBlend) of eight pixels at
+// 16-bit fractional coordinates, as ARGB in pixel order, from texels laid
+// out as vertical pairs (TexelCache::Pairs): one 16-byte load per pixel
+// brings its whole footprint.
 __attribute__((target("avx2"))) inline __m256i Bilinear8Pairs(const uint64_t* pairs,
                                                               const BilinearConstants& k,
                                                               __m256i u16, __m256i v16) {
@@ -209,7 +140,7 @@ __attribute__((target("avx2"))) inline __m256i Bilinear8Pairs(const uint64_t* pa
 // per column four 16-bit channels (b, g, r, a), for `columns` columns.
 // Kept per thread for the last row asked for; `serial` identifies the
 // texels' content (TexelCache::Serial).
-const uint16_t* BlendedRowAvx2(const uint32_t* texels, uint64_t serial, uint32_t stride,
+const uint16_t* BlendedRowAvx2(const uint64_t* pairs, uint64_t serial, uint32_t stride,
                                uint32_t columns, uint32_t row, uint32_t fy);
 
 __attribute__((target("avx2"))) inline __m256i TwoColumns(const uint16_t* row, uint32_t a,

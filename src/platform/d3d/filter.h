@@ -54,6 +54,18 @@ inline Footprint BilinearFootprint(uint32_t u16, uint32_t v16, uint32_t w, uint3
   return {(tv >> 16) * stride + (tu >> 16), (tu >> 10) & 63u, (tv >> 10) & 63u};
 }
 
+// The four texels of the footprint at `index` from texels laid out as
+// vertical pairs (TexelCache::Pairs): upper-left, upper-right, lower-left,
+// lower-right.
+struct FootprintTexels {
+  uint32_t texel[4];
+};
+inline FootprintTexels TexelsAt(const uint64_t* pairs, uint32_t index) {
+  const uint64_t left = pairs[index], right = pairs[index + 1];
+  return {{static_cast<uint32_t>(left), static_cast<uint32_t>(right),
+           static_cast<uint32_t>(left >> 32), static_cast<uint32_t>(right >> 32)}};
+}
+
 inline int32_t MulHrs(int32_t a, int32_t b) {
   return (a * b + 0x4000) >> 15;
 }
@@ -91,20 +103,21 @@ inline uint32_t RenormaliseCoverage(uint32_t c) {
   return out;
 }
 
-// Filters `count` pixels of a span into out[]; returns how many it did.
-// The vector path works in groups of 8 and may write up to 7 entries past
-// count (out[] must have room; coordinates there are extrapolated but
-// always wrap inside the texture).
-int BilinearSpanAvx2(const uint32_t* texels, uint32_t stride, uint32_t w, uint32_t h,
+// Filters `count` pixels of a span into out[] from the texel pairs
+// (TexelCache::Pairs); returns how many it did. The vector path works in
+// groups of 8 and may write up to 7 entries past count (out[] must have
+// room; coordinates there are extrapolated but always wrap inside the
+// texture).
+int BilinearSpanAvx2(const uint64_t* pairs, uint32_t stride, uint32_t w, uint32_t h,
                      const SpanCoords& c, int count, uint32_t* out);
-// Whether the AVX2 paths run: the processor has AVX2 and they are not
-// switched off (tests compare both paths).
 // The same for an affine span along which v does not change (dv == 0):
 // both texel rows are fixed, so they are blended once per texture row and
-// the span only blends across columns. `serial` identifies the texels'
-// content (TexelCache::Serial).
-int BilinearRowAvx2(const uint32_t* texels, uint64_t serial, uint32_t stride, uint32_t w,
-                    uint32_t h, const SpanCoords& c, int count, uint32_t* out);
+// the span only blends across columns. `serial` identifies the pairs'
+// content (TexelCache::Serial, times two, plus one for coverage pairs).
+int BilinearRowAvx2(const uint64_t* pairs, uint64_t serial, uint32_t stride, uint32_t w, uint32_t h,
+                    const SpanCoords& c, int count, uint32_t* out);
+// Whether the AVX2 paths run: the processor has AVX2 and they are not
+// switched off (tests compare both paths).
 bool HaveAvx2();
 void EnableVectorPaths(bool enable);
 

@@ -52,7 +52,6 @@ __attribute__((target("avx2"))) bool FusedSpanAvx2(const PixelContext& ctx, cons
     if (in.z < 0 || in.z >= limit || zEnd < 0 || zEnd >= limit) return false;
   }
   const TexelCache& t = *ctx.texture;
-  const uint32_t* texels = kKey ? t.Coverage() : t.Texels();
   const uint32_t w = static_cast<uint32_t>(t.Width());
   const uint32_t h = static_cast<uint32_t>(t.Height());
   const uint32_t stride = static_cast<uint32_t>(t.Stride());
@@ -158,8 +157,8 @@ __attribute__((target("avx2"))) bool FusedSpanAvx2(const PixelContext& ctx, cons
     if (rowFixed) {
       if (!blendedRow) {
         const uint32_t tv = (((c.v >> 16) - t.HalfTexelV()) & 0xFFFFu) * h;
-        blendedRow = BlendedRowAvx2(texels, t.Serial() * 2 + (texels != t.Texels()), stride, w + 1,
-                                    tv >> 16, (tv >> 10) & 63u);
+        blendedRow = BlendedRowAvx2(ctx.texelPairs, t.Serial() * 2 + kKey, stride, w + 1, tv >> 16,
+                                    (tv >> 10) & 63u);
       }
       texel = BilinearRow8(blendedRow, _mm256_srli_epi32(uSum, 16), k.halfU, k.w);
     } else if (kPerspective) {

@@ -11,9 +11,10 @@ namespace platform::d3d {
 
 namespace {
 
-// Bilinear filtering of `count` pixels from `texels` into out[].
-void FilterSpan(const TexelCache& t, const uint32_t* texels, const SpanCoords& c, int count,
-                uint32_t* out) {
+// Bilinear filtering of `count` pixels from the texel pairs into out[];
+// `coverage` tells which pairs of the texture they are.
+void FilterSpan(const TexelCache& t, const uint64_t* pairs, bool coverage, const SpanCoords& c,
+                int count, uint32_t* out) {
   const uint32_t w = static_cast<uint32_t>(t.Width());
   const uint32_t h = static_cast<uint32_t>(t.Height());
   const uint32_t stride = static_cast<uint32_t>(t.Stride());
@@ -21,17 +22,16 @@ void FilterSpan(const TexelCache& t, const uint32_t* texels, const SpanCoords& c
   int i = 0;
   if (HaveAvx2()) {
     const bool rowFixed = !c.perspective && c.dv == 0;
-    i = rowFixed ? BilinearRowAvx2(texels, t.Serial() * 2 + (texels != t.Texels()), stride, w, h, c,
-                                   count, out)
-                 : BilinearSpanAvx2(texels, stride, w, h, c, count, out);
+    i = rowFixed ? BilinearRowAvx2(pairs, t.Serial() * 2 + coverage, stride, w, h, c, count, out)
+                 : BilinearSpanAvx2(pairs, stride, w, h, c, count, out);
   }
   const uint32_t halfU = 32768u / w, halfV = 32768u / h;
   for (; i < count; ++i) {
     uint32_t u16, v16;
     CoordAt(c, i, &u16, &v16);
     const Footprint f = BilinearFootprint(u16, v16, w, h, halfU, halfV, stride);
-    const uint32_t* p = texels + f.index;
-    out[i] = BilinearBlend(p[0], p[1], p[stride], p[stride + 1], f.fx, f.fy);
+    const FootprintTexels p = TexelsAt(pairs, f.index);
+    out[i] = BilinearBlend(p.texel[0], p.texel[1], p.texel[2], p.texel[3], f.fx, f.fy);
   }
 }
 
@@ -53,8 +53,8 @@ void ResolveCoverage(const SpanInputs& in, SpanBuffers& buf) {
 
 // A keyed texture with its own alpha: keyed texels left out one by one and
 // the weights of the others renormalised.
-void FilterKeyedExact(const TexelCache& t, const SpanCoords& c, const SpanInputs& in,
-                      SpanBuffers& buf) {
+void FilterKeyedExact(const TexelCache& t, const uint64_t* pairs, const SpanCoords& c,
+                      const SpanInputs& in, SpanBuffers& buf) {
   const uint32_t w = static_cast<uint32_t>(t.Width());
   const uint32_t h = static_cast<uint32_t>(t.Height());
   const uint32_t stride = static_cast<uint32_t>(t.Stride());
@@ -64,25 +64,25 @@ void FilterKeyedExact(const TexelCache& t, const SpanCoords& c, const SpanInputs
     CoordAt(c, i, &u16, &v16);
     const Footprint f = BilinearFootprint(u16, v16, w, h, halfU, halfV, stride);
     const uint32_t idx[4] = {f.index, f.index + 1, f.index + stride, f.index + stride + 1};
+    const FootprintTexels p = TexelsAt(pairs, f.index);
     const uint32_t weight[4] = {(64 - f.fx) * (64 - f.fy), f.fx * (64 - f.fy), (64 - f.fx) * f.fy,
                                 f.fx * f.fy};
     uint32_t keyedWeight = 0;
     for (int k = 0; k < 4; ++k)
-      if (t.Keyed()[idx[k]]) keyedWeight += weight[k];
+      if (t.KeyedAt(idx[k])) keyedWeight += weight[k];
     if (keyedWeight * 2 >= 4096u) {
       buf.mask[i] = 0;
       continue;
     }
-    const uint32_t* p = t.Texels();
     if (keyedWeight == 0) {
-      buf.texel[i] = BilinearBlend(p[idx[0]], p[idx[1]], p[idx[2]], p[idx[3]], f.fx, f.fy);
+      buf.texel[i] = BilinearBlend(p.texel[0], p.texel[1], p.texel[2], p.texel[3], f.fx, f.fy);
       continue;
     }
     const uint32_t total = 4096u - keyedWeight;
     uint32_t sum[4] = {};
     for (int k = 0; k < 4; ++k) {
-      if (t.Keyed()[idx[k]]) continue;
-      for (int ch = 0; ch < 4; ++ch) sum[ch] += ((p[idx[k]] >> (8 * ch)) & 0xFF) * weight[k];
+      if (t.KeyedAt(idx[k])) continue;
+      for (int ch = 0; ch < 4; ++ch) sum[ch] += ((p.texel[k] >> (8 * ch)) & 0xFF) * weight[k];
     }
     uint32_t r = 0;
     for (int ch = 0; ch < 4; ++ch)
@@ -95,13 +95,15 @@ template <bool kPerspective, bool kKey>
 void BilinearStage(const PixelContext& ctx, const SpanInputs& in, SpanBuffers& buf) {
   const TexelCache& t = *ctx.texture;
   const SpanCoords c = CoordsOf(in, kPerspective);
+  // ctx.texelPairs: the coverage pairs when keyed with coverage, else
+  // the plain ones (ChooseSampleStage).
   if (!kKey) {
-    FilterSpan(t, t.Texels(), c, in.count, buf.texel);
+    FilterSpan(t, ctx.texelPairs, false, c, in.count, buf.texel);
   } else if (t.HasCoverage()) {
-    FilterSpan(t, t.Coverage(), c, in.count, buf.texel);
+    FilterSpan(t, ctx.texelPairs, true, c, in.count, buf.texel);
     ResolveCoverage(in, buf);
   } else {
-    FilterKeyedExact(t, c, in, buf);
+    FilterKeyedExact(t, ctx.texelPairs, c, in, buf);
   }
 }
 
@@ -116,8 +118,8 @@ void PointStage(const PixelContext& ctx, const SpanInputs& in, SpanBuffers& buf)
     uint32_t u16, v16;
     CoordAt(c, i, &u16, &v16);
     const size_t at = ((v16 * h) >> 16) * stride + ((u16 * w) >> 16);
-    buf.texel[i] = t.Texels()[at];
-    if (kKey && t.Keyed()[at]) buf.mask[i] = 0;
+    buf.texel[i] = t.TexelAt(at);
+    if (kKey && t.KeyedAt(at)) buf.mask[i] = 0;
   }
 }
 
@@ -132,9 +134,14 @@ SpanStage Pick(bool bilinear, bool key) {
 void ChooseSampleStage(PixelContext* ctx) {
   if (!ctx->texture) {
     ctx->sample = nullptr;
+    ctx->texelPairs = nullptr;
     return;
   }
   const bool key = ctx->colorKey && ctx->texture->HasKey();
+  // Point sampling reads single texels through the cache; bilinear
+  // filtering reads pairs, made here on the drawing thread if need be.
+  ctx->texelPairs =
+      ctx->bilinear ? ctx->texture->Pairs(key && ctx->texture->HasCoverage()) : nullptr;
   ctx->sample = ctx->perspective ? Pick<true>(ctx->bilinear, key) : Pick<false>(ctx->bilinear, key);
 }
 

@@ -23,7 +23,7 @@ void EnableVectorPaths(bool enable) {
   vectorPathsEnabled = enable;
 }
 
-__attribute__((target("avx2"))) int BilinearSpanAvx2(const uint32_t* texels, uint32_t stride,
+__attribute__((target("avx2"))) int BilinearSpanAvx2(const uint64_t* pairs, uint32_t stride,
                                                      uint32_t w, uint32_t h, const SpanCoords& c,
                                                      int count, uint32_t* out) {
   const BilinearConstants k = MakeBilinearConstants(w, h, stride, 32768u / w, 32768u / h);
@@ -31,7 +31,7 @@ __attribute__((target("avx2"))) int BilinearSpanAvx2(const uint32_t* texels, uin
   for (; i < count; i += 8) {
     __m256i u16, v16;
     Coords8(c, i, &u16, &v16);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), Bilinear8(texels, k, u16, v16));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), Bilinear8Pairs(pairs, k, u16, v16));
   }
   return i;
 }
@@ -41,7 +41,7 @@ namespace {
 // One texture row blended with the next: per column four 16-bit channels
 // (b, g, r, a), upper x (64 - fy) + lower x fy.
 struct BlendedRow {
-  const uint32_t* texels = nullptr;
+  const uint64_t* pairs = nullptr;
   uint64_t serial = 0;
   uint32_t row = 0, fy = 0, columns = 0;
   std::vector<uint16_t> values;
@@ -49,45 +49,44 @@ struct BlendedRow {
 
 }  // namespace
 
-__attribute__((target("avx2"))) const uint16_t* BlendedRowAvx2(const uint32_t* texels,
+__attribute__((target("avx2"))) const uint16_t* BlendedRowAvx2(const uint64_t* pairs,
                                                                uint64_t serial, uint32_t stride,
                                                                uint32_t columns, uint32_t row,
                                                                uint32_t fy) {
   thread_local BlendedRow cache;
-  if (cache.texels == texels && cache.serial == serial && cache.row == row && cache.fy == fy &&
+  if (cache.pairs == pairs && cache.serial == serial && cache.row == row && cache.fy == fy &&
       cache.columns == columns)
     return cache.values.data();
-  cache.texels = texels;
+  cache.pairs = pairs;
   cache.serial = serial;
   cache.row = row;
   cache.fy = fy;
   cache.columns = columns;
   cache.values.resize(static_cast<size_t>(columns) * 4);
-  const uint32_t* upper = texels + static_cast<size_t>(row) * stride;
-  const uint32_t* lower = upper + stride;
+  // Each entry holds a column's upper and lower texel.
+  const uint64_t* in = pairs + static_cast<size_t>(row) * stride;
   uint16_t* out = cache.values.data();
   const __m128i weights = _mm_set1_epi16(static_cast<int16_t>((fy << 8) | (64 - fy)));
+  // Upper and lower bytes of each channel side by side.
+  const __m128i interleave = _mm_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15);
   uint32_t x = 0;
-  for (; x + 4 <= columns; x += 4) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + x));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + x));
+  for (; x + 2 <= columns; x += 2) {
+    const __m128i both = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * x),
-                     _mm_maddubs_epi16(_mm_unpacklo_epi8(a, b), weights));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * x + 8),
-                     _mm_maddubs_epi16(_mm_unpackhi_epi8(a, b), weights));
+                     _mm_maddubs_epi16(_mm_shuffle_epi8(both, interleave), weights));
   }
   for (; x < columns; ++x)
     for (int ch = 0; ch < 4; ++ch)
-      out[4 * x + ch] = static_cast<uint16_t>(((upper[x] >> (8 * ch)) & 0xFF) * (64 - fy) +
-                                              ((lower[x] >> (8 * ch)) & 0xFF) * fy);
+      out[4 * x + ch] = static_cast<uint16_t>(((in[x] >> (8 * ch)) & 0xFF) * (64 - fy) +
+                                              ((in[x] >> (32 + 8 * ch)) & 0xFF) * fy);
   return out;
 }
 
-__attribute__((target("avx2"))) int BilinearRowAvx2(const uint32_t* texels, uint64_t serial,
+__attribute__((target("avx2"))) int BilinearRowAvx2(const uint64_t* pairs, uint64_t serial,
                                                     uint32_t stride, uint32_t w, uint32_t h,
                                                     const SpanCoords& c, int count, uint32_t* out) {
   const uint32_t tv = (((c.v >> 16) - 32768u / h) & 0xFFFFu) * h;
-  const uint16_t* row = BlendedRowAvx2(texels, serial, stride, w + 1, tv >> 16, (tv >> 10) & 63u);
+  const uint16_t* row = BlendedRowAvx2(pairs, serial, stride, w + 1, tv >> 16, (tv >> 10) & 63u);
   const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   const __m256i halfU = _mm256_set1_epi32(static_cast<int>(32768u / w));
   const __m256i vw = _mm256_set1_epi32(static_cast<int>(w));

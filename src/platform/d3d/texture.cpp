@@ -1,7 +1,10 @@
 #include "d3d/texture.h"
 
+#include <sys/mman.h>
+
 #include <atomic>
 #include <cstring>
+#include <new>
 
 namespace platform::d3d {
 
@@ -77,6 +80,89 @@ uint32_t Expand(uint32_t raw, const ChannelLayout& l) {
   return out;
 }
 
+// Large tables live in pages of their own, given back to the system when
+// freed: textures come and go during a stage, and freed tables inside the
+// allocator's heap would stay resident between other allocations. The
+// sanitizers' builds allocate normally, so that they check every access.
+#if defined(__SANITIZE_ADDRESS__)
+#define VOSKAR_PAIRS_FROM_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VOSKAR_PAIRS_FROM_HEAP 1
+#endif
+#endif
+
+namespace PairMemory {
+
+constexpr size_t kPagedBytes = size_t{64} << 10;
+
+uint64_t* Allocate(size_t n) {
+  const size_t bytes = n * sizeof(uint64_t);
+#ifndef VOSKAR_PAIRS_FROM_HEAP
+  if (bytes >= kPagedBytes) {
+    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    return static_cast<uint64_t*>(p);
+  }
+#endif
+  (void)bytes;
+  return new uint64_t[n];
+}
+
+void Free(uint64_t* p, size_t n) {
+  if (!p) return;
+#ifndef VOSKAR_PAIRS_FROM_HEAP
+  if (n * sizeof(uint64_t) >= kPagedBytes) {
+    munmap(p, n * sizeof(uint64_t));
+    return;
+  }
+#endif
+  (void)n;
+  delete[] p;
+}
+
+}  // namespace PairMemory
+
+// Which of the row loops below expands a format.
+enum class RowKind { X8R8G8B8, R5G6B5, Other };
+
+// Expands `width` pixels of one source row into out[] and, when keyOut is
+// given, marks in it the texels that match the key. Textures may be
+// re-expanded often (a colour key set every frame counts as a change), so
+// the common formats have loops of their own.
+void ExpandRow(const uint8_t* row, int width, int bytes, RowKind kind, const ChannelLayout& layout,
+               uint32_t defined, uint32_t key, uint32_t* out, uint8_t* keyOut) {
+  if (kind == RowKind::X8R8G8B8) {
+    const uint32_t alphaFill = layout.mask[0] ? 0 : 0xFF000000u;
+    for (int x = 0; x < width; ++x) {
+      uint32_t v;
+      std::memcpy(&v, row + 4 * x, 4);
+      out[x] = v | alphaFill;
+      if (keyOut) keyOut[x] = (v & defined) == key;
+    }
+  } else if (kind == RowKind::R5G6B5) {
+    for (int x = 0; x < width; ++x) {
+      uint16_t v;
+      std::memcpy(&v, row + 2 * x, 2);
+      const uint32_t r = (v >> 11) & 31, g = (v >> 5) & 63, b = v & 31;
+      out[x] = 0xFF000000u | (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) |
+               ((b << 3) | (b >> 2));
+      if (keyOut) keyOut[x] = (v & defined) == key;
+    }
+  } else {
+    for (int x = 0; x < width; ++x) {
+      const uint32_t raw = ReadRaw(row + x * bytes, bytes);
+      out[x] = Expand(raw, layout);
+      if (keyOut) keyOut[x] = (raw & defined) == key;
+    }
+  }
+}
+
+// One row of vertical pairs from two rows of texels.
+void JoinRows(const uint32_t* upper, const uint32_t* lower, size_t count, uint64_t* out) {
+  for (size_t x = 0; x < count; ++x) out[x] = upper[x] | static_cast<uint64_t>(lower[x]) << 32;
+}
+
 }  // namespace
 
 uint32_t ExpandPixel(uint32_t raw, const DDPIXELFORMAT& format) {
@@ -89,33 +175,49 @@ uint32_t DefinedBits(const DDPIXELFORMAT& f) {
   return bits;
 }
 
+void TexelCache::PairStore::Reserve(size_t n) {
+  if (capacity == n) return;
+  Release();
+  data = PairMemory::Allocate(n);
+  capacity = n;
+}
+
+void TexelCache::PairStore::Release() {
+  PairMemory::Free(data, capacity);
+  data = nullptr;
+  size = capacity = 0;
+}
+
 const uint64_t* TexelCache::Pairs(bool coverage) const {
-  PairStore& p = pairs_[coverage ? 1 : 0];
-  const size_t n = static_cast<size_t>(Stride()) * height_;
-  if (p.size != n && Valid()) {
-    if (p.capacity < n) {
-      p.data.reset(new uint64_t[n]);
-      p.capacity = n;
+  if (!Valid()) return nullptr;
+  if (!HasCoverage()) return coverage ? nullptr : pairs_.data;
+  if (coverage) return pairs_.data;
+  // The plain texels differ from the coverage ones only where keyed.
+  if (plain_.size != pairs_.size) {
+    plain_.Reserve(pairs_.size);
+    const uint32_t key = keyColor_;
+    for (size_t i = 0; i < pairs_.size; ++i) {
+      const uint64_t v = pairs_.data[i];
+      const uint32_t lo = static_cast<uint32_t>(v), hi = static_cast<uint32_t>(v >> 32);
+      plain_.data[i] = (lo ? lo : key) | static_cast<uint64_t>(hi ? hi : key) << 32;
     }
-    const uint32_t* t = coverage ? coverage_.data() : texels_.data();
-    const size_t stride = static_cast<size_t>(Stride());
-    for (size_t i = 0; i < n; ++i) p.data[i] = t[i] | static_cast<uint64_t>(t[i + stride]) << 32;
-    p.size = n;
+    plain_.size = pairs_.size;
   }
-  return p.data.get();
+  return plain_.data;
 }
 
 void TexelCache::Build(const TextureSource& s) {
   static std::atomic<uint64_t> builds{0};
   serial_ = ++builds;
-  pairs_[0].size = pairs_[1].size = 0;
+  plain_.size = 0;
   const int bytes = static_cast<int>(s.format.dwRGBBitCount / 8);
   const bool supported = (s.format.dwFlags & DDPF_RGB) && (bytes == 2 || bytes == 3 || bytes == 4);
   if (!supported || !s.bits || s.width <= 0 || s.height <= 0) {
     width_ = height_ = 0;
-    texels_.clear();
-    keyed_.clear();
-    coverage_.clear();
+    hasKey_ = false;
+    pairs_.Release();
+    plain_.Release();
+    std::vector<uint8_t>().swap(keyed_);
     return;
   }
   width_ = s.width;
@@ -124,64 +226,53 @@ void TexelCache::Build(const TextureSource& s) {
   halfV_ = 32768u / static_cast<uint32_t>(height_);
   const ChannelLayout layout = LayoutOf(s.format);
   hasAlpha_ = layout.mask[0] != 0;
-  const int stride = width_ + 1;
-  // Every entry is written below; resize keeps earlier storage.
-  texels_.resize(static_cast<size_t>(stride) * (height_ + 1));
+  hasKey_ = s.hasColorKey;
   const uint32_t defined = DefinedBits(s.format);
   const uint32_t key = s.colorKey & defined;
-  if (s.hasColorKey)
-    keyed_.resize(texels_.size());
+  keyColor_ = Expand(key, layout);
+  const size_t stride = static_cast<size_t>(width_) + 1;
+  // Every entry is written below.
+  pairs_.Reserve(stride * height_);
+  pairs_.size = stride * height_;
+  if (!HasCoverage()) plain_.Release();
+  if (hasKey_ && hasAlpha_)
+    keyed_.resize(stride * (height_ + 1));
   else
-    keyed_.clear();
+    std::vector<uint8_t>().swap(keyed_);
 
-  const bool x8r8g8b8 = bytes == 4 && (layout.mask[0] == 0 || layout.mask[0] == 0xFF000000u) &&
-                        layout.mask[1] == 0x00FF0000 && layout.mask[2] == 0x0000FF00 &&
-                        layout.mask[3] == 0x000000FF;
-  const bool r5g6b5 = bytes == 2 && !hasAlpha_ && layout.mask[1] == 0xF800 &&
-                      layout.mask[2] == 0x07E0 && layout.mask[3] == 0x001F;
+  RowKind kind = RowKind::Other;
+  if (bytes == 4 && (layout.mask[0] == 0 || layout.mask[0] == 0xFF000000u) &&
+      layout.mask[1] == 0x00FF0000 && layout.mask[2] == 0x0000FF00 && layout.mask[3] == 0x000000FF)
+    kind = RowKind::X8R8G8B8;
+  else if (bytes == 2 && !hasAlpha_ && layout.mask[1] == 0xF800 && layout.mask[2] == 0x07E0 &&
+           layout.mask[3] == 0x001F)
+    kind = RowKind::R5G6B5;
+  // Rows are expanded one at a time and joined with the one above; the
+  // first is kept for the wrapped row below the last.
+  std::vector<uint32_t> rows(3 * stride);
+  uint32_t* const first = rows.data();
+  uint32_t* const spare[2] = {first + stride, first + 2 * stride};
+  std::vector<uint8_t> keyRow(hasKey_ ? stride : 0);
+  const bool coverage = HasCoverage();
+  uint64_t* out = pairs_.data;
+  const uint32_t* above = nullptr;
   for (int y = 0; y < height_; ++y) {
-    const uint8_t* row = s.bits + static_cast<size_t>(y) * s.pitch;
-    uint32_t* out = &texels_[static_cast<size_t>(y) * stride];
-    uint8_t* keyOut = s.hasColorKey ? &keyed_[static_cast<size_t>(y) * stride] : nullptr;
-    // Textures may be re-expanded often (a colour key set every frame
-    // counts as a change), so the common formats have loops of their own.
-    if (x8r8g8b8) {
-      const uint32_t alphaFill = hasAlpha_ ? 0 : 0xFF000000u;
-      for (int x = 0; x < width_; ++x) {
-        uint32_t v;
-        std::memcpy(&v, row + 4 * x, 4);
-        out[x] = v | alphaFill;
-        if (keyOut) keyOut[x] = (v & defined) == key;
-      }
-    } else if (r5g6b5) {
-      for (int x = 0; x < width_; ++x) {
-        uint16_t v;
-        std::memcpy(&v, row + 2 * x, 2);
-        const uint32_t r = (v >> 11) & 31, g = (v >> 5) & 63, b = v & 31;
-        out[x] = 0xFF000000u | (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) |
-                 ((b << 3) | (b >> 2));
-        if (keyOut) keyOut[x] = (v & defined) == key;
-      }
-    } else {
-      for (int x = 0; x < width_; ++x) {
-        const uint32_t raw = ReadRaw(row + x * bytes, bytes);
-        out[x] = Expand(raw, layout);
-        if (keyOut) keyOut[x] = (raw & defined) == key;
-      }
+    uint32_t* row = y == 0 ? first : spare[y & 1];
+    ExpandRow(s.bits + static_cast<size_t>(y) * s.pitch, width_, bytes, kind, layout, defined, key,
+              row, hasKey_ ? keyRow.data() : nullptr);
+    if (coverage)
+      for (int x = 0; x < width_; ++x)
+        if (keyRow[x]) row[x] = 0;
+    row[width_] = row[0];
+    if (!keyed_.empty()) {
+      keyRow[width_] = keyRow[0];
+      std::memcpy(&keyed_[y * stride], keyRow.data(), stride);
     }
-    out[width_] = out[0];
-    if (keyOut) keyOut[width_] = keyOut[0];
+    if (above) JoinRows(above, row, stride, out + (y - 1) * stride);
+    above = row;
   }
-  std::memcpy(&texels_[static_cast<size_t>(height_) * stride], texels_.data(),
-              sizeof(uint32_t) * stride);
-  if (s.hasColorKey)
-    std::memcpy(&keyed_[static_cast<size_t>(height_) * stride], keyed_.data(), stride);
-  if (s.hasColorKey && !hasAlpha_) {
-    coverage_.resize(texels_.size());
-    for (size_t i = 0; i < texels_.size(); ++i) coverage_[i] = keyed_[i] ? 0u : texels_[i];
-  } else {
-    coverage_.clear();
-  }
+  JoinRows(above, first, stride, out + (height_ - 1) * stride);
+  if (!keyed_.empty()) std::memcpy(&keyed_[height_ * stride], keyed_.data(), stride);
 }
 
 }  // namespace platform::d3d
