@@ -172,6 +172,43 @@ TEST_F(BitmapTest, ThirtyTwoBitPicture) {
   DeleteObject(l.bitmap);
 }
 
+// A picture whose width is not a multiple of four pixels, so that file rows
+// are padded, with a different colour in every pixel: each must come out
+// at its own place whatever the file's depth, and the fourth byte of a
+// 32-bit pixel is no colour.
+TEST_F(BitmapTest, DeepPicturesKeepEveryPixelOfPaddedRows) {
+  const int w = 5, h = 3;
+  auto color = [](int x, int y) {
+    return static_cast<uint32_t>(0x10 * (x + 1)) << 16 | static_cast<uint32_t>(0x40 * y + x) << 8 |
+           static_cast<uint32_t>(0xF0 - 0x11 * (x + y));
+  };
+  std::vector<uint32_t> expected;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) expected.push_back(color(x, y));
+  for (uint16_t bits : {uint16_t{24}, uint16_t{32}}) {
+    BmpLayout layout;
+    layout.width = w;
+    layout.height = h;
+    layout.bits = bits;
+    // Bottom row first.
+    for (int y = h - 1; y >= 0; --y) {
+      const size_t start = layout.pixels.size();
+      for (int x = 0; x < w; ++x) {
+        const uint32_t c = color(x, y);
+        layout.pixels.insert(
+            layout.pixels.end(),
+            {static_cast<uint8_t>(c), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c >> 16)});
+        if (bits == 32) layout.pixels.push_back(0xFF);
+      }
+      while ((layout.pixels.size() - start) % 4) layout.pixels.push_back(0xEE);
+    }
+    Loaded l = Load("padded.bmp", layout);
+    ASSERT_NE(l.bitmap, nullptr) << bits;
+    EXPECT_EQ(Pixels(l.bitmap, w, h), expected) << bits << "-bit";
+    DeleteObject(l.bitmap);
+  }
+}
+
 TEST_F(BitmapTest, PathsAreTranslatedFromWindowsForm) {
   BmpLayout layout;
   layout.bits = 24;

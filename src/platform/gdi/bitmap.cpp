@@ -1,6 +1,7 @@
 // DIB sections from .bmp files (LoadImageA), their description (GetObjectA)
 // and deletion, plus the registry of live GDI objects.
 #include <SDL.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <climits>
@@ -168,17 +169,59 @@ std::unique_ptr<Bitmap> Decode(const std::vector<uint8_t>& file, const BmpHeader
   }
   SdlSurfacePtr rgb(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
   if (!rgb) return nullptr;
-  bitmap->xrgb.resize(count);
+  bitmap->bgr.Allocate(3 * count);
+  uint8_t* out = bitmap->bgr.data();
   for (int y = 0; y < rgb->h; ++y) {
     const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(rgb->pixels) +
                                                         static_cast<size_t>(y) * rgb->pitch);
-    for (int x = 0; x < rgb->w; ++x)
-      bitmap->xrgb[static_cast<size_t>(y) * rgb->w + x] = row[x] & 0x00FFFFFF;
+    for (int x = 0; x < rgb->w; ++x, out += 3) {
+      out[0] = static_cast<uint8_t>(row[x]);
+      out[1] = static_cast<uint8_t>(row[x] >> 8);
+      out[2] = static_cast<uint8_t>(row[x] >> 16);
+    }
   }
   return bitmap;
 }
 
 }  // namespace
+
+// Sanitizer builds take every picture from the heap, where accesses are
+// checked.
+#if defined(__SANITIZE_ADDRESS__)
+#define VOSKAR_PICTURES_FROM_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VOSKAR_PICTURES_FROM_HEAP 1
+#endif
+#endif
+
+void PixelBuffer::Allocate(size_t bytes) {
+  Free();
+  if (bytes == 0) return;
+#ifndef VOSKAR_PICTURES_FROM_HEAP
+  constexpr size_t kPagedBytes = size_t{64} << 10;
+  if (bytes >= kPagedBytes) {
+    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    data_ = static_cast<uint8_t*>(p);
+    size_ = bytes;
+    paged_ = true;
+    return;
+  }
+#endif
+  data_ = new uint8_t[bytes];
+  size_ = bytes;
+}
+
+void PixelBuffer::Free() {
+  if (paged_)
+    munmap(data_, size_);
+  else
+    delete[] data_;
+  data_ = nullptr;
+  size_ = 0;
+  paged_ = false;
+}
 
 uint32_t Bitmap::ColorAt(int x, int y) const {
   const size_t i = static_cast<size_t>(y) * width + x;
@@ -188,7 +231,9 @@ uint32_t Bitmap::ColorAt(int x, int y) const {
     const RGBQUAD& c = colors[index];
     return (uint32_t{c.rgbRed} << 16) | (uint32_t{c.rgbGreen} << 8) | c.rgbBlue;
   }
-  return xrgb.empty() ? 0 : xrgb[i];
+  if (bgr.empty()) return 0;
+  const uint8_t* p = bgr.data() + 3 * i;
+  return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
 }
 
 void Track(Object* object) {

@@ -25,8 +25,32 @@ struct Object {
 
 struct Dc;
 
+// The pixels of a picture. Large ones live in pages of their own, given
+// back to the system when the picture is deleted, instead of among the
+// program's small allocations.
+class PixelBuffer {
+ public:
+  PixelBuffer() = default;
+  PixelBuffer(const PixelBuffer&) = delete;
+  PixelBuffer& operator=(const PixelBuffer&) = delete;
+  ~PixelBuffer() { Free(); }
+  // Uninitialised storage for `bytes` bytes; throws std::bad_alloc.
+  void Allocate(size_t bytes);
+  uint8_t* data() { return data_; }
+  const uint8_t* data() const { return data_; }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+
+ private:
+  void Free();
+  uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+  bool paged_ = false;
+};
+
 // A DIB section: the decoded picture with its colour table. Pictures of up
-// to 8 bits keep their palette indices; deeper ones are kept as 0x00RRGGBB.
+// to 8 bits keep their palette indices; deeper ones keep three bytes per
+// pixel (blue, green, red), all that GDI reads of them.
 struct Bitmap : Object {
   Bitmap() : Object(Kind::Bitmap) {}
   int width = 0;
@@ -34,7 +58,7 @@ struct Bitmap : Object {
   int fileBits = 0;  // bits per pixel as stored in the file
   std::vector<RGBQUAD> colors;
   std::vector<uint8_t> indices;  // width * height, top row first
-  std::vector<uint32_t> xrgb;    // width * height, top row first
+  PixelBuffer bgr;               // 3 * width * height, top row first
   Dc* selectedInto = nullptr;
   bool stock = false;  // the default bitmap of a new memory DC
 
