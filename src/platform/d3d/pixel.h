@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "d3d/filter.h"
+#include "d3d/key_blocks.h"
 #include "d3d/render_state.h"
 #include "d3d/texture.h"
 
@@ -66,7 +67,7 @@ struct PixelContext {
   TargetView target;
   DepthView depth;
   const TexelCache* texture = nullptr;   // null: no texture bound
-  const uint64_t* texelPairs = nullptr;  // TexelCache::Pairs for the fused loop
+  const uint64_t* texelPairs = nullptr;  // TexelCache::Pairs the sampling reads
   bool perspective = false;
   bool bilinear = false;
   bool colorKey = false;
@@ -76,6 +77,9 @@ struct PixelContext {
   // D3DCMP_LESS or D3DCMP_LESSEQUAL when spans that the depth buffer hides
   // whole may be skipped before any stage runs (see SpanHidden); 0 never.
   DWORD hiddenTest = 0;
+  // A mostly keyed texture's blocks: spans sampling only keyed texels are
+  // skipped (null: no such test).
+  const KeyedBlocks::Table* keyed = nullptr;
   TriangleSetup tri;
 
   DepthStage depthTest = nullptr;

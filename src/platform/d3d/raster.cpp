@@ -66,6 +66,25 @@ SpanInputs RowTemplate(const PixelContext& ctx, double zscale) {
   return in;
 }
 
+// Whether the span's texture coordinates, from its first to its last
+// pixel (along a span they change monotonically, with or without
+// perspective), stay within keyed texels.
+bool SamplesOnlyKeyed(const PixelContext& ctx, const SpanInputs& in) {
+  const double last = in.count - 1;
+  double u0 = in.u, v0 = in.v;
+  double u1 = in.u + last * in.du, v1 = in.v + last * in.dv;
+  if (ctx.perspective) {
+    const double q0 = in.q, q1 = in.q + last * in.dq;
+    if (!(q0 > 0 && q1 > 0)) return false;
+    u0 /= q0;
+    v0 /= q0;
+    u1 /= q1;
+    v1 /= q1;
+  }
+  return KeyedBlocks::AllKeyed(*ctx.keyed, std::min(u0, u1), std::max(u0, u1), std::min(v0, v1),
+                               std::max(v0, v1));
+}
+
 void ShadeRow(const PixelContext& ctx, SpanInputs& in, double zscale, int y, int x0, int x1) {
   const TriangleSetup& t = ctx.tri;
   const float fy = static_cast<float>(y);
@@ -81,6 +100,7 @@ void ShadeRow(const PixelContext& ctx, SpanInputs& in, double zscale, int y, int
     in.q = t.q.At(fx, fy);
     in.u = t.u.At(fx, fy);
     in.v = t.v.At(fx, fy);
+    if (ctx.keyed && SamplesOnlyKeyed(ctx, in)) continue;
     if (ctx.interpolateColor)
       for (int c = 0; c < 4; ++c) in.c[c] = t.color[c].At(fx, fy);
     if (ctx.specular)
@@ -93,8 +113,12 @@ void ShadeRow(const PixelContext& ctx, SpanInputs& in, double zscale, int y, int
 
 void RasterizeTriangle(const PixelContext& ctx, const SnappedTriangle& s, const Scissor& sc,
                        int band) {
-  const int64_t yTop = std::max<int64_t>(CeilDiv(s.y[0], kSubpixels), sc.y0);
-  const int64_t yEnd = std::min<int64_t>(CeilDiv(s.y[2], kSubpixels), sc.y1);
+  int64_t yTop = std::max<int64_t>(CeilDiv(s.y[0], kSubpixels), sc.y0);
+  int64_t yEnd = std::min<int64_t>(CeilDiv(s.y[2], kSubpixels), sc.y1);
+  if (band >= 0) {
+    yTop = std::max<int64_t>(yTop, int64_t{band} << kBandShift);
+    yEnd = std::min<int64_t>(yEnd, int64_t{band + 1} << kBandShift);
+  }
   if (yTop >= yEnd) return;
   const double zscale = static_cast<double>(ctx.zmax) * 65536.0;
   SpanInputs in = RowTemplate(ctx, zscale);
@@ -124,13 +148,7 @@ void RasterizeTriangle(const PixelContext& ctx, const SnappedTriangle& s, const 
       shortEdge.Next();
     }
   };
-  if (band < 0) return rows(yTop, yEnd);
-  constexpr int64_t kBandRows = int64_t{1} << kBandShift;
-  for (int64_t first = yTop >> kBandShift << kBandShift; first < yEnd; first += kBandRows) {
-    if (((first >> kBandShift) & 1) != band) continue;
-    const int64_t a = std::max(first, yTop), b = std::min(first + kBandRows, yEnd);
-    if (a < b) rows(a, b);
-  }
+  rows(yTop, yEnd);
 }
 
 }  // namespace platform::d3d

@@ -9,9 +9,9 @@ namespace platform::d3d {
 
 // Pixel (i, j) is drawn when the point (i, j) is inside the triangle, with
 // points exactly on an edge going to left and top edges; limited to the
-// scissor rectangle. With band 0 or 1 only the rows of that parity of
-// 2^kBandShift-row bands are drawn (band -1: all rows); the other bands'
-// rows are not walked at all.
+// scissor rectangle. With band b >= 0 only rows b * 2^kBandShift to
+// (b + 1) * 2^kBandShift - 1 are drawn, the others not even walked (band
+// -1: all rows).
 constexpr int kBandShift = 4;  // bands of 16 rows
 void RasterizeTriangle(const PixelContext& ctx, const SnappedTriangle& s, const Scissor& scissor,
                        int band = -1);

@@ -1,6 +1,7 @@
 #include "d3d/rasterizer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "d3d/clip.h"
@@ -40,6 +41,12 @@ void Rasterizer::PrepareTriangle(const RenderState& state, const TexelCache* tex
   const int64_t xMost = std::max({snapped.x[0], snapped.x[1], snapped.x[2]});
   const Scissor& vp = target.viewport;
   if (xMost < int64_t{vp.x0} * kSubpixels || xLeast > int64_t{vp.x1 - 1} * kSubpixels) return;
+  // Sampling only keyed texels, every pixel would be discarded.
+  const KeyedBlocks::Table* keyed =
+      texture && state.colorKeyEnable ? keyedBlocks_.TableFor(*texture) : nullptr;
+  if (keyed && KeyedBlocks::AllKeyed(*keyed, std::min({a.u, b.u, c.u}), std::max({a.u, b.u, c.u}),
+                                     std::min({a.v, b.v, c.v}), std::max({a.v, b.v, c.v})))
+    return;
   prepared_.emplace_back();
   Prepared& p = prepared_.back();
   p.snapped = snapped;
@@ -65,6 +72,8 @@ void Rasterizer::PrepareTriangle(const RenderState& state, const TexelCache* tex
   ChooseShadeStages(&ctx, gouraud);
   ChooseWriteStage(&ctx);
   ChooseFusedStage(&ctx);
+  // Mostly keyed pictures are worth testing span by span too.
+  if (keyed && keyed->mostlyKeyed && ctx.texture) ctx.keyed = keyed;
   // An upper bound of the pixels it covers (half its bounding box, limited
   // to the viewport), to decide whether sharing the work pays.
   const double w = std::min<double>(static_cast<double>(xMost - xLeast) / kSubpixels,
@@ -84,8 +93,15 @@ void Rasterizer::Finish() {
   constexpr double kParallelArea = 32768.0;
   if (threads_ > 1 && preparedArea_ >= kParallelArea) {
     if (!worker_) worker_ = std::make_unique<BandWorker>();
-    const std::function<void(int)> job = [this](int band) {
-      for (const Prepared& p : prepared_) RasterizeTriangle(p.ctx, p.snapped, p.scissor, band);
+    // The bands of rows go to whichever thread is free, so that a thread
+    // the system holds back does not hold up the frame.
+    int rows = 0;
+    for (const Prepared& p : prepared_) rows = std::max(rows, p.scissor.y1);
+    const int bands = (rows + (1 << kBandShift) - 1) >> kBandShift;
+    std::atomic<int> next{0};
+    const std::function<void(int)> job = [this, &next, bands](int) {
+      for (int band; (band = next.fetch_add(1)) < bands;)
+        for (const Prepared& p : prepared_) RasterizeTriangle(p.ctx, p.snapped, p.scissor, band);
     };
     worker_->Run(job);
   } else {
@@ -94,6 +110,9 @@ void Rasterizer::Finish() {
   prepared_.clear();
   states_.clear();
   preparedArea_ = 0;
+  // Tables of textures gone are dropped now and then, while no triangle
+  // refers to them.
+  if (keyedBlocks_.Size() > 256) keyedBlocks_.Forget();
 }
 
 void Rasterizer::DrawVertices(const RenderState& state, const TransformState& transform,

@@ -9,6 +9,7 @@
 
 #include "d3d/assembly.h"
 #include "d3d/band_worker.h"
+#include "d3d/key_blocks.h"
 #include "d3d/pixel.h"
 #include "d3d/render_state.h"
 #include "d3d/setup.h"
@@ -73,6 +74,7 @@ class Rasterizer {
   std::deque<RenderState> states_;
   double preparedArea_ = 0;
   std::unique_ptr<BandWorker> worker_;
+  KeyedBlocks keyedBlocks_;
   std::vector<Vertex> vertices_;
   std::vector<Vertex> screen_;
   std::vector<TriangleIndices> triangles_;
