@@ -111,10 +111,16 @@ void ShadeRow(const PixelContext& ctx, SpanInputs& in, double zscale, int y, int
 
 }  // namespace
 
+bool TriangleRows(const SnappedTriangle& s, const Scissor& sc, int64_t* top, int64_t* end) {
+  *top = std::max<int64_t>(CeilDiv(s.y[0], kSubpixels), sc.y0);
+  *end = std::min<int64_t>(CeilDiv(s.y[2], kSubpixels), sc.y1);
+  return *top < *end;
+}
+
 void RasterizeTriangle(const PixelContext& ctx, const SnappedTriangle& s, const Scissor& sc,
                        int band) {
-  int64_t yTop = std::max<int64_t>(CeilDiv(s.y[0], kSubpixels), sc.y0);
-  int64_t yEnd = std::min<int64_t>(CeilDiv(s.y[2], kSubpixels), sc.y1);
+  int64_t yTop, yEnd;
+  TriangleRows(s, sc, &yTop, &yEnd);
   if (band >= 0) {
     yTop = std::max<int64_t>(yTop, int64_t{band} << kBandShift);
     yEnd = std::min<int64_t>(yEnd, int64_t{band + 1} << kBandShift);

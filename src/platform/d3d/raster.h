@@ -13,6 +13,9 @@ namespace platform::d3d {
 // (b + 1) * 2^kBandShift - 1 are drawn, the others not even walked (band
 // -1: all rows).
 constexpr int kBandShift = 4;  // bands of 16 rows
+// The rows [*top, *end) a triangle may draw within the scissor; false when
+// none.
+bool TriangleRows(const SnappedTriangle& s, const Scissor& scissor, int64_t* top, int64_t* end);
 void RasterizeTriangle(const PixelContext& ctx, const SnappedTriangle& s, const Scissor& scissor,
                        int band = -1);
 

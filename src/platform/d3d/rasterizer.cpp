@@ -94,14 +94,25 @@ void Rasterizer::Finish() {
   if (threads_ > 1 && preparedArea_ >= kParallelArea) {
     if (!worker_) worker_ = std::make_unique<BandWorker>();
     // The bands of rows go to whichever thread is free, so that a thread
-    // the system holds back does not hold up the frame.
-    int rows = 0;
-    for (const Prepared& p : prepared_) rows = std::max(rows, p.scissor.y1);
-    const int bands = (rows + (1 << kBandShift) - 1) >> kBandShift;
+    // the system holds back does not hold up the frame; each band knows
+    // its triangles, in order.
+    for (std::vector<uint32_t>& list : bandTriangles_) list.clear();
+    for (size_t i = 0; i < prepared_.size(); ++i) {
+      int64_t top, end;
+      if (!TriangleRows(prepared_[i].snapped, prepared_[i].scissor, &top, &end)) continue;
+      const size_t last = static_cast<size_t>((end - 1) >> kBandShift);
+      if (bandTriangles_.size() <= last) bandTriangles_.resize(last + 1);
+      for (size_t b = static_cast<size_t>(top >> kBandShift); b <= last; ++b)
+        bandTriangles_[b].push_back(static_cast<uint32_t>(i));
+    }
+    const int bands = static_cast<int>(bandTriangles_.size());
     std::atomic<int> next{0};
     const std::function<void(int)> job = [this, &next, bands](int) {
       for (int band; (band = next.fetch_add(1)) < bands;)
-        for (const Prepared& p : prepared_) RasterizeTriangle(p.ctx, p.snapped, p.scissor, band);
+        for (uint32_t i : bandTriangles_[band]) {
+          const Prepared& p = prepared_[i];
+          RasterizeTriangle(p.ctx, p.snapped, p.scissor, band);
+        }
     };
     worker_->Run(job);
   } else {

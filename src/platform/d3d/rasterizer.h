@@ -71,6 +71,9 @@ class Rasterizer {
   int threads_ = 1;
   bool deferred_ = false;
   std::vector<Prepared> prepared_;
+  // Per band of rows, the queued triangles reaching it (kept between
+  // frames for their storage).
+  std::vector<std::vector<uint32_t>> bandTriangles_;
   std::deque<RenderState> states_;
   double preparedArea_ = 0;
   std::unique_ptr<BandWorker> worker_;
