@@ -1,10 +1,10 @@
 #include "d3d/texture.h"
 
-#include <sys/mman.h>
-
 #include <atomic>
 #include <cstring>
 #include <new>
+
+#include "backend/paged_memory.h"
 
 namespace platform::d3d {
 
@@ -80,49 +80,6 @@ uint32_t Expand(uint32_t raw, const ChannelLayout& l) {
   return out;
 }
 
-// Large tables live in pages of their own, given back to the system when
-// freed: textures come and go during a stage, and freed tables inside the
-// allocator's heap would stay resident between other allocations. The
-// sanitizers' builds allocate normally, so that they check every access.
-#if defined(__SANITIZE_ADDRESS__)
-#define VOSKAR_PAIRS_FROM_HEAP 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VOSKAR_PAIRS_FROM_HEAP 1
-#endif
-#endif
-
-namespace PairMemory {
-
-constexpr size_t kPagedBytes = size_t{64} << 10;
-
-uint64_t* Allocate(size_t n) {
-  const size_t bytes = n * sizeof(uint64_t);
-#ifndef VOSKAR_PAIRS_FROM_HEAP
-  if (bytes >= kPagedBytes) {
-    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) throw std::bad_alloc();
-    return static_cast<uint64_t*>(p);
-  }
-#endif
-  (void)bytes;
-  return new uint64_t[n];
-}
-
-void Free(uint64_t* p, size_t n) {
-  if (!p) return;
-#ifndef VOSKAR_PAIRS_FROM_HEAP
-  if (n * sizeof(uint64_t) >= kPagedBytes) {
-    munmap(p, n * sizeof(uint64_t));
-    return;
-  }
-#endif
-  (void)n;
-  delete[] p;
-}
-
-}  // namespace PairMemory
-
 // Which of the row loops below expands a format.
 enum class RowKind { X8R8G8B8, R5G6B5, Other };
 
@@ -178,12 +135,12 @@ uint32_t DefinedBits(const DDPIXELFORMAT& f) {
 void TexelCache::PairStore::Reserve(size_t n) {
   if (capacity == n) return;
   Release();
-  data = PairMemory::Allocate(n);
+  data = static_cast<uint64_t*>(AllocatePaged(n * sizeof(uint64_t)));
   capacity = n;
 }
 
 void TexelCache::PairStore::Release() {
-  PairMemory::Free(data, capacity);
+  FreePaged(data, capacity * sizeof(uint64_t));
   data = nullptr;
   size = capacity = 0;
 }

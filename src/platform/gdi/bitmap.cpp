@@ -1,7 +1,6 @@
 // DIB sections from .bmp files (LoadImageA), their description (GetObjectA)
 // and deletion, plus the registry of live GDI objects.
 #include <SDL.h>
-#include <sys/mman.h>
 
 #include <algorithm>
 #include <climits>
@@ -12,6 +11,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "backend/paged_memory.h"
 #include "gdi/objects.h"
 #include "port.h"
 
@@ -187,40 +187,17 @@ std::unique_ptr<Bitmap> Decode(const std::vector<uint8_t>& file, const BmpHeader
 
 // Sanitizer builds take every picture from the heap, where accesses are
 // checked.
-#if defined(__SANITIZE_ADDRESS__)
-#define VOSKAR_PICTURES_FROM_HEAP 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VOSKAR_PICTURES_FROM_HEAP 1
-#endif
-#endif
-
 void PixelBuffer::Allocate(size_t bytes) {
   Free();
   if (bytes == 0) return;
-#ifndef VOSKAR_PICTURES_FROM_HEAP
-  constexpr size_t kPagedBytes = size_t{64} << 10;
-  if (bytes >= kPagedBytes) {
-    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) throw std::bad_alloc();
-    data_ = static_cast<uint8_t*>(p);
-    size_ = bytes;
-    paged_ = true;
-    return;
-  }
-#endif
-  data_ = new uint8_t[bytes];
+  data_ = static_cast<uint8_t*>(AllocatePaged(bytes));
   size_ = bytes;
 }
 
 void PixelBuffer::Free() {
-  if (paged_)
-    munmap(data_, size_);
-  else
-    delete[] data_;
+  FreePaged(data_, size_);
   data_ = nullptr;
   size_ = 0;
-  paged_ = false;
 }
 
 uint32_t Bitmap::ColorAt(int x, int y) const {

@@ -45,7 +45,6 @@ class PixelBuffer {
   void Free();
   uint8_t* data_ = nullptr;
   size_t size_ = 0;
-  bool paged_ = false;
 };
 
 // A DIB section: the decoded picture with its colour table. Pictures of up
