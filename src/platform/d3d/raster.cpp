@@ -134,27 +134,24 @@ void RasterizeTriangle(const PixelContext& ctx, const SnappedTriangle& s, const 
   EdgeWalker longEdge(s.x[0], s.y[0], s.x[2], s.y[2]);
   EdgeWalker upper(s.x[0], s.y[0], s.x[1], s.y[1]);
   EdgeWalker lower(s.x[1], s.y[1], s.x[2], s.y[2]);
-  // Rows a to b - 1, the walkers placed on row a first (exactly where
-  // stepping down from the top would have left them).
-  auto rows = [&](int64_t a, int64_t b) {
-    longEdge.Start(a);
-    if (a < yMiddle) upper.Start(a);
-    if (std::max(a, yMiddle) < b) lower.Start(std::max(a, yMiddle));
-    for (int64_t y = a; y < b; ++y) {
-      EdgeWalker& shortEdge = y < yMiddle ? upper : lower;
-      int64_t left = longEdge.Boundary();
-      int64_t right = shortEdge.Boundary();
-      if (!s.longEdgeLeft) std::swap(left, right);
-      left = std::max<int64_t>(left, sc.x0);
-      right = std::min<int64_t>(right, sc.x1);
-      if (left < right)
-        ShadeRow(ctx, in, zscale, static_cast<int>(y), static_cast<int>(left),
-                 static_cast<int>(right));
-      longEdge.Next();
-      shortEdge.Next();
-    }
-  };
-  rows(yTop, yEnd);
+  // The walkers start on the first row (exactly where stepping down from
+  // the triangle's top would have left them).
+  longEdge.Start(yTop);
+  if (yTop < yMiddle) upper.Start(yTop);
+  if (yMiddle < yEnd) lower.Start(yMiddle);
+  for (int64_t y = yTop; y < yEnd; ++y) {
+    EdgeWalker& shortEdge = y < yMiddle ? upper : lower;
+    int64_t left = longEdge.Boundary();
+    int64_t right = shortEdge.Boundary();
+    if (!s.longEdgeLeft) std::swap(left, right);
+    left = std::max<int64_t>(left, sc.x0);
+    right = std::min<int64_t>(right, sc.x1);
+    if (left < right)
+      ShadeRow(ctx, in, zscale, static_cast<int>(y), static_cast<int>(left),
+               static_cast<int>(right));
+    longEdge.Next();
+    shortEdge.Next();
+  }
 }
 
 }  // namespace platform::d3d

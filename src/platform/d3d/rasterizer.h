@@ -52,7 +52,6 @@ class Rasterizer {
   // Rasterises and forgets the queued triangles. The target and depth
   // memory and the textures they were set up with must still be there.
   void Finish();
-  bool Queued() const { return !prepared_.empty(); }
 
  private:
   struct Prepared {
