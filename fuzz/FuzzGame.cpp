@@ -11,7 +11,7 @@
 
 #include "Application.h"
 #include "Classes/IScene.h"
-#include "LetterBooks.h"
+#include "support/StageInspector.h"
 #include "ScopeTrace.h"
 #include "d3dframe/d3dutil.h"
 #include "testing.h"
@@ -83,7 +83,7 @@ struct Dice {
 };
 
 void CheckBooks(CSceneGame& scene, const char* when) {
-  std::string problem = letterbooks::Check(scene);
+  std::string problem = support::LetterBooksProblem(scene);
   if (!problem.empty()) Fail(problem + " (" + when + ")");
 }
 

@@ -19,7 +19,7 @@
 #include "MyD3DApplication.h"
 #include "backend/png.h"
 #include "d3dframe/d3dtextr.h"
-#include "golden.h"
+#include "support/Golden.h"
 #include "testing.h"
 
 namespace coretest {

@@ -10,7 +10,7 @@
 #include "Classes/SceneGame/NHClasses.h"
 #include "Classes/SceneGame/NHRenderers.h"
 #include "Classes/SceneGame/Target.h"
-#include "LetterBooks.h"
+#include "support/StageInspector.h"
 
 namespace hostile {
 

@@ -14,7 +14,7 @@
 #include "Classes/SceneGame/CameraPath.h"
 #include "FileInterpreter.h"
 #include "HostileFiles.h"
-#include "LetterBooks.h"
+#include "support/StageInspector.h"
 
 namespace hostile {
 namespace {
@@ -32,11 +32,11 @@ class HostileContent : public ::testing::Test {
   void PlayTo(CSceneGame& stage, int until) {
     for (int t = 0; t <= until; t += 100) {
       stage.Move(t);
-      ASSERT_EQ(letterbooks::Check(stage), "") << "after the move at " << t;
+      ASSERT_EQ(support::LetterBooksProblem(stage), "") << "after the move at " << t;
       for (char c = 'a'; c <= 'z'; ++c) {
         stage.CatchKey(c);
         stage.CatchKey(c - 'a' + 'A');
-        ASSERT_EQ(letterbooks::Check(stage), "") << "after key " << c << " at " << t;
+        ASSERT_EQ(support::LetterBooksProblem(stage), "") << "after key " << c << " at " << t;
       }
     }
   }
@@ -68,7 +68,7 @@ TEST_F(HostileContent, AStageWhoseDataFilesAreMissingEndsAtOnceWithNothingToShoo
   // Without a camera key there is no ride: the stage is over on its first move.
   stage->Move(0);
   EXPECT_FALSE(stage->IsAlive());
-  EXPECT_EQ(letterbooks::Check(*stage), "");
+  EXPECT_EQ(support::LetterBooksProblem(*stage), "");
 }
 
 TEST_F(HostileContent, WordListsWithoutUsableWordsLeaveEveryEnemyWaiting) {
@@ -95,7 +95,7 @@ TEST_F(HostileContent, AWordListWithFewLettersServesOnlyAsManyTargetsAsItHasLett
   WriteFile("Data/words.txt", "apple\nAnt\nmoon\n");
   auto stage = MakeStage("Data\\three.txt", "Data\\words.txt");
   for (int t = 0; t <= 400; t += 100) stage->Move(t);
-  ASSERT_EQ(letterbooks::Check(*stage), "");
+  ASSERT_EQ(support::LetterBooksProblem(*stage), "");
   std::set<char> initials;
   for (const std::string& word : HeldWords(*stage))
     initials.insert(static_cast<char>(std::tolower(static_cast<unsigned char>(word[0]))));
@@ -185,7 +185,7 @@ TEST_F(HostileContent, EnemiesWithExtremeWindowsScoreWithoutOverflow) {
     for (char c : word) extreme->CatchKey(c);
   EXPECT_TRUE(HeldWords(*extreme).empty());
   EXPECT_EQ(Status().GetScore(), INT_MAX);
-  EXPECT_EQ(letterbooks::Check(*extreme), "");
+  EXPECT_EQ(support::LetterBooksProblem(*extreme), "");
 }
 
 // Every prefix of a file is what a crash or a full disk may leave behind: a

@@ -9,7 +9,7 @@
 #include "Classes/SceneSelect.h"
 #include "backend/png.h"
 #include "d3dframe/d3dtextr.h"
-#include "golden.h"
+#include "support/Golden.h"
 #include "testing.h"
 
 namespace replay {

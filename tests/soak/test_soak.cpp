@@ -22,7 +22,7 @@
 
 #include "Application.h"
 #include "Classes/SceneSelect.h"
-#include "LetterBooks.h"
+#include "support/StageInspector.h"
 #include "MyD3DApplication.h"
 #include "ScopeTrace.h"
 #include "d3dframe/d3dtextr.h"
@@ -60,7 +60,7 @@ IScene* BuildSoakStage(const std::string& sceneFile, const std::string& pathFile
 
 void CheckBooks(const char* when) {
   if (!g_stage) return;
-  std::string problem = letterbooks::Check(*g_stage);
+  std::string problem = support::LetterBooksProblem(*g_stage);
   if (!problem.empty()) Fail(problem + " (" + when + ")");
 }
 

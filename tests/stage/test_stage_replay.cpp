@@ -20,7 +20,7 @@
 #include "MyD3DApplication.h"
 #include "StageFixture.h"
 #include "backend/png.h"
-#include "golden.h"
+#include "support/Golden.h"
 #include "testing.h"
 
 namespace stagetest {

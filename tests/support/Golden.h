@@ -1,7 +1,8 @@
-// Comparing a captured picture with its reference PNG, shared by the tests
-// that replay the game. VOSKAR_UPDATE_GOLDEN=1 rewrites the reference instead.
+// Comparing a picture with its reference PNG (golden picture).
+// VOSKAR_UPDATE_GOLDEN=1 in the environment rewrites the reference instead.
 #pragma once
 
+#include <sys/stat.h>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -46,6 +47,17 @@ inline std::string CompareWithReference(const std::string& name, const std::stri
   if (differing > width * height / tolerance.pixelDivisor)
     return name + ": " + std::to_string(differing) + " pixels differ from " + refPath;
   return "";
+}
+
+// Writes the picture to <outputDir>/<name>.png for a look, then compares it
+// with <referenceDir>/<name>.png.
+inline std::string CheckPicture(const std::string& referenceDir, const std::string& outputDir,
+                                const std::string& name, const std::vector<uint32_t>& pixels,
+                                int width, int height, const Tolerance& tolerance) {
+  mkdir(outputDir.c_str(), 0755);
+  platform::WritePng(outputDir + "/" + name + ".png", pixels.data(), width, height, width);
+  return CompareWithReference(name, referenceDir + "/" + name + ".png", pixels, width, height,
+                              tolerance);
 }
 
 }  // namespace golden

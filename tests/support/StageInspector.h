@@ -1,7 +1,7 @@
-// The game scene's letter books seen from outside: every letter a-z is either
-// free or held by exactly one active target whose word begins with it, and the
-// locked target is one of the holders. Shared by the soak test and the fuzz
-// targets.
+// The game scene seen from outside: read access to its private state, and the
+// check of its letter books (every letter a-z is either free or held by
+// exactly one active target whose word begins with it, and the locked target
+// is one of the holders).
 #pragma once
 
 #include <cctype>
@@ -18,10 +18,10 @@ class CSceneGameInspector {
   static CSceneGame::CImpl& Impl(CSceneGame& scene) { return *scene.m_impl; }
 };
 
-namespace letterbooks {
+namespace support {
 
-// Empty when the books are consistent, else what is wrong.
-inline std::string Check(CSceneGame& scene) {
+// Empty when the letter books are consistent, else what is wrong.
+inline std::string LetterBooksProblem(CSceneGame& scene) {
   CSceneGame::CImpl& impl = CSceneGameInspector::Impl(scene);
   std::set<CTarget*> holders;
   for (char c = 'a'; c <= 'z'; ++c) {
@@ -47,4 +47,4 @@ inline std::string Check(CSceneGame& scene) {
   return std::string();
 }
 
-}  // namespace letterbooks
+}  // namespace support
