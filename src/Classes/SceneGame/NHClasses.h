@@ -1,9 +1,12 @@
 // The stage's own classes: the object model every stage object is built on
 // (objects, visible objects, renderers with their reference rules, the shared
-// null renderer, the general visible object) and the player status. The world
-// renderers (buildings, ground, head-up panel) live beside these in their own
-// source.
+// null renderer, the general visible object), the renderers of the static part
+// of a stage (every building of a scene file as an open textured box, the
+// tiled ground square, and the head-up panel with score digits, ammunition and
+// turning life icons) with the panel's object, and the player status.
 #pragma once
+
+#include <string>
 
 #include "d3d7.h"
 
@@ -77,6 +80,81 @@ class CGeneralVisibleObject : public CObject, public IVisibleObject {
   CGeneralVisibleObject& operator=(const CGeneralVisibleObject&) = delete;
 
   IRenderer* m_renderer;
+};
+
+// ----------------------------------------------------------- world renderers
+class CBuildingRenderer : public IRenderer {
+ public:
+  CBuildingRenderer();
+  ~CBuildingRenderer() override;
+
+  // Adds one building standing on (x, y, z); returns its index.
+  int AddBuilding(float x, float y, float z, float width, float height, float depth,
+                  const std::string& texture);
+  int GetBuildingCount() const;
+
+  void RenderTransparent() override;
+  void RenderOpaque() override;
+  D3DVECTOR GetPosition(int index) override;
+  void AddRef() override;
+  void Release() override;
+
+ private:
+  class CImpl;
+  CImpl* m_impl;
+};
+
+class CGroundRenderer : public IRenderer {
+ public:
+  CGroundRenderer(float x, float y, float z);
+  ~CGroundRenderer() override;
+
+  void RenderTransparent() override;
+  void RenderOpaque() override;
+  D3DVECTOR GetPosition(int index) override;
+  void AddRef() override;
+  void Release() override;
+
+ private:
+  D3DVECTOR m_position;
+  D3DVERTEX* m_vertices;
+  std::string m_texture;
+};
+
+class CPanelRenderer : public IRenderer {
+ public:
+  explicit CPanelRenderer(const std::string& texture);
+
+  void SetTime(int time);
+  void SetScore(int score);
+  void SetAmmo(int ammo);
+  void SetLife(int life);
+  void SetDigit(D3DTLVERTEX* quad, int c);
+
+  void RenderTransparent() override;
+  void RenderOpaque() override;
+  D3DVECTOR GetPosition(int index) override;
+  void AddRef() override;
+  void Release() override;
+
+ private:
+  D3DTLVERTEX m_score[48];
+  D3DTLVERTEX m_ammo[36];
+  D3DTLVERTEX m_life[30];
+  std::string m_texture;
+  float m_angle;
+};
+
+class CPanel : public CObject, public IVisibleObject {
+ public:
+  CPanel(CSceneGame* scene, const std::string& texture);
+  ~CPanel() override;
+
+  void Move(int time) override;
+  IRenderer* GetRenderer() override;
+
+ private:
+  CPanelRenderer* m_renderer;
 };
 
 // ----------------------------------------------------------- player status

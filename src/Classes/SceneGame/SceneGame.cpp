@@ -10,6 +10,7 @@
 #include "Classes/SceneGame/WordGenerator.h"
 #include "Classes/SceneManager.h"
 #include "Classes/SceneScore.h"
+#include "Classes/SceneSelect.h"
 #include "FileInterpreter.h"
 #include "ScopeTrace.h"
 #include "d3dframe/d3dutil.h"
@@ -183,4 +184,10 @@ void CSceneGame::SetCamera(const D3DVECTOR& eye, const D3DVECTOR& lookAt,
 
 void CSceneGame::AddCameraKey(CameraKey* key) {
   m_impl->m_cameraPath->Add(key);
+}
+
+// The stage the level select scene hands over to.
+IScene* CreateGameScene(const std::string& sceneFile, const std::string& pathFile,
+                        const std::string& wordList, bool keyboard) {
+  return new CSceneGame(sceneFile, pathFile, wordList, keyboard);
 }

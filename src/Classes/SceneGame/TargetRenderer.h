@@ -48,12 +48,8 @@ class CTargetRenderer : public IRenderer {
 
   // Read-only views of the drawing state (used by the sight and by checks).
   bool IsActive() const { return m_active; }
-  bool IsDying() const { return m_dying; }
-  float GetFrameU() const { return m_frameU; }
-  float GetFrameV() const { return m_frameV; }
   unsigned GetTyped() const { return m_typed; }
   const std::string& GetText() const { return m_text; }
-  LPDIRECTDRAWSURFACE7 GetTextSurface() const { return m_textSurface; }
 
  private:
   CTarget* m_target;
