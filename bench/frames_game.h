@@ -1,33 +1,30 @@
-// The real program on the headless backend and the manual clock, driven one
-// frame at a time for the whole-frame benchmarks: it walks the scene flow
-// (title, level select, a stage, the score screen) with injected keys and
-// can stop a stage at its busiest moment.
+// The real program driven one frame at a time for the whole-frame
+// benchmarks, on the replay tests' driver (headless, manual clock): it walks
+// the scene flow (title, level select, a stage, the score screen) with
+// injected keys and can stop a stage at its busiest moment.
 #pragma once
 
 #include <cstdint>
 #include <map>
 
-#include "MyD3DApplication.h"
-
-class CSceneGame;
+#include "Driver.h"
 
 namespace bench {
 
 enum class Scene { Title, Select, Stage, Score };
 
-// Makes a working folder that sees the run folder's BMP/ and Data/ and
-// moves into it; false (with a message) when the run folder is not built.
+// Prepares the process once (the run folder's pictures and content, no
+// device-call recording); false, with a message, when it is not built.
 bool PrepareFolder();
 
-class FrameGame : public CMyD3DApplication {
+class FrameGame : public replay::Driver {
  public:
+  FrameGame();
   // Creates the window and the device and presents the first frame.
   bool Start();
-
-  // One frame as the message loop runs it: pending messages first, then
-  // FrameMove, Render and present. The clock moves one 60th of a second
-  // first unless frozen; undrawn frames skip the scenes' drawing.
-  void Frame(bool advanceClock = true, bool draw = true);
+  // One frame as the message loop runs it; undrawn frames skip the scenes'
+  // drawing.
+  void Frame(bool draw = true);
 
   void GoToTitle();
   void GoToSelect();
@@ -47,15 +44,11 @@ class FrameGame : public CMyD3DApplication {
   // frame when asked; returns the frames played.
   uint64_t RideOut(bool draw);
 
-  HRESULT Render() override;
-
  private:
   void Press(char key);
+  void Settle();
   uint32_t BusiestMoment(char level);
 
-  uint32_t m_clock = 1000;
-  uint64_t m_frames = 0;
-  bool m_draw = true;
   Scene m_scene = Scene::Title;
   std::map<char, uint32_t> m_busiest;
   // The level whose busiest moment is current (0: none).
@@ -64,7 +57,5 @@ class FrameGame : public CMyD3DApplication {
 
 // Peak resident memory of the process so far, in bytes.
 long PeakResidentBytes();
-// Size of the working folder's "log.txt".
-long TraceLogBytes();
 
 }  // namespace bench

@@ -10,7 +10,7 @@
 
 #include "Application.h"
 #include "Classes/SceneGame/CameraPath.h"
-#include "Classes/SceneGame/NHRenderers.h"
+#include "Classes/SceneGame/NHClasses.h"
 #include "Classes/SceneGame/TargetRenderer.h"
 #include "FileInterpreter.h"
 #include "FuzzGame.h"

@@ -1,7 +1,7 @@
 // Reads the four numbers of a presented score screen (score, rounds fired,
 // correct letters, hit rate) back from its pixels, the way a player reads
 // them: each 32 x 32 digit cell is matched against the digit images of
-// "BMP/Sprite.bmp" laid over "BMP/Score.bmp", and the best match wins.
+// "BMP/Sprite.bmp", and the best match wins.
 #pragma once
 
 #include <cstdint>
@@ -14,12 +14,9 @@ struct ScoreNumbers {
   long score = 0, shots = 0, hits = 0, rate = 0;
 };
 
-// False, with the reason, when the pictures cannot be read or a cell matches
-// no image clearly. A row of blank cells reads as 0.
+// False, with the reason, when the sheet cannot be read or a cell matches no
+// image clearly. A row of blank cells reads as 0.
 bool ReadScoreScreen(const std::vector<uint32_t>& pixels, int width, int height,
                      ScoreNumbers* numbers, std::string* problem);
-
-// A 24- or 32-bit uncompressed BMP file as top-down 0x00RRGGBB pixels.
-bool ReadBmp(const std::string& path, std::vector<uint32_t>* pixels, int* width, int* height);
 
 }  // namespace replay
