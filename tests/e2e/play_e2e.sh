@@ -4,18 +4,21 @@
 # stage with the on-screen keyboard -> a few typed letters -> (the rest of the
 # stage, in real time) -> the score screen -> a key -> the title again. Each screenshot is told apart by
 # which of the full-screen pictures it is closest to, and "log.txt" must show
-# the scopes of each scene in that order.
+# the scopes of each scene in that order. The title and the level select
+# must also match the headless replay's reference pictures, and Escape is no
+# choice on the level select.
 #
 # The program runs from a private working folder that sees the run folder's
 # BMP/ and Data/, so that its "log.txt" is its own even when other window
 # tests run at the same time.
-# Usage: play_e2e.sh <run folder> <output folder>
+# Usage: play_e2e.sh <run folder> <reference folder> <output folder>
 set -uo pipefail
 # Under the sanitizers, leaks of the desktop's own libraries are not ours.
 supp="$(cd "$(dirname "$0")/../support" && pwd)/lsan-system-libraries.supp"
 export LSAN_OPTIONS="suppressions=$supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 run=$(cd "$1" && pwd)
-out=$2
+reference=$(cd "$2" && pwd)
+out=$3
 mkdir -p "$out"
 rm -f "$out"/*.png "$out"/log.txt
 magick=/usr/bin/convert  # ImageMagick itself
@@ -103,9 +106,25 @@ wait_for() {
   return 1
 }
 
+# like_reference <shot> <reference>: all but the statistics line at the top
+# matches the headless replay's picture; at most 60 pixels differ by more
+# than 6 %.
+like_reference() {
+  "$magick" "$reference/$2.png" -crop 640x464+0+16 +repage "$out/ref-replay-$2.png"
+  local differing
+  differing=$(compare -metric AE -fuzz 6% "$out/$1.png" "$out/ref-replay-$2.png" null: 2>&1)
+  echo "play_e2e: $1: $differing pixels differ from the replay's $2.png"
+  [[ "$differing" =~ ^[0-9]+$ ]] && [ "$differing" -le 60 ] || fail "$1 is not the replay's $2"
+}
+
 wait_for Title2 30 title || exit 1
+like_reference title title
 xdotool key --window "$window" x
 wait_for LevelSelect 20 level-select || exit 1
+like_reference level-select level-select
+xdotool key --window "$window" Escape
+sleep 1
+wait_for LevelSelect 5 level-select-after-escape || exit 1
 xdotool key --window "$window" e
 start=$(date +%s)
 

@@ -2,6 +2,7 @@
 // with Windows line ends, or cut off anywhere. The stage must neither stop
 // nor lose track of its letters.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -12,19 +13,67 @@
 #include "Application.h"
 #include "Classes/IScene.h"
 #include "Classes/SceneGame/CameraPath.h"
+#include "Classes/SceneGame/NHClasses.h"
+#include "Classes/SceneGame/Target.h"
 #include "FileInterpreter.h"
-#include "HostileFiles.h"
+#include "support/Folder.h"
+#include "support/Stage.h"
 #include "support/StageInspector.h"
 
-namespace hostile {
 namespace {
+
+using support::WriteFile;
+
+// Every test of this program runs in a private folder with Data/ and BMP/.
+class WorkingFolder : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    ASSERT_TRUE(support::EnterTemporaryFolder("voskar-hostile"));
+    mkdir("BMP", 0755);
+    WriteFile("Data/still.txt", support::kStillPath);
+  }
+};
+::testing::Environment* const g_folder = ::testing::AddGlobalTestEnvironment(new WorkingFolder);
+
+std::string ShippedContent(const std::string& name) {
+  return support::ReadFile(std::string(VOSKAR_SOURCE_DIR) + "/content/Data/" + name);
+}
+
+std::unique_ptr<CSceneGame> MakeStage(const std::string& sceneFile, const std::string& wordFile,
+                                      const std::string& pathFile = "Data\\still.txt") {
+  return support::MakeStageFromFiles(sceneFile, wordFile, pathFile);
+}
+
+// What a stage holds, by kind, in object order.
+struct StageContents {
+  int enemies = 0;
+  int buildings = 0;  // general visible objects: buildings and ground tiles
+  int panels = 0;
+  int others = 0;            // the sight
+  std::vector<int> windows;  // start and end of each enemy
+};
+
+StageContents Contents(CSceneGame& stage) {
+  StageContents contents;
+  for (CObject* object : CSceneGameInspector::Impl(stage).m_objects) {
+    if (CEnemy* enemy = dynamic_cast<CEnemy*>(object)) {
+      ++contents.enemies;
+      contents.windows.push_back(enemy->GetStart());
+      contents.windows.push_back(enemy->GetEnd());
+    } else if (dynamic_cast<CGeneralVisibleObject*>(object)) {
+      ++contents.buildings;
+    } else if (dynamic_cast<CPanel*>(object)) {
+      ++contents.panels;
+    } else {
+      ++contents.others;
+    }
+  }
+  return contents;
+}
 
 class HostileContent : public ::testing::Test {
  protected:
-  void SetUp() override {
-    EnterWorkFolder();
-    CApplication::GetInstance()->GetPlayerStatus()->Reset();
-  }
+  void SetUp() override { CApplication::GetInstance()->GetPlayerStatus()->Reset(); }
   CPlayerStatus& Status() { return *CApplication::GetInstance()->GetPlayerStatus(); }
 
   // Moves the stage to `until` in 100 ms steps, typing every letter in both
@@ -226,4 +275,3 @@ TEST_F(HostileContent, FilesCutAnywhereKeepWhatWasCompleteBeforeTheCut) {
 }
 
 }  // namespace
-}  // namespace hostile
