@@ -6,7 +6,6 @@
 #include <stack>
 
 #include "Classes/SceneGame/NHClasses.h"
-#include "Classes/SceneGame/NHRenderers.h"
 #include "Classes/SceneGame/SceneGame.h"
 #include "Classes/SceneGame/Target.h"
 #include "FileInterpreter.h"
