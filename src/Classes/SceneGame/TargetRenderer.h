@@ -53,7 +53,6 @@ class CTargetRenderer : public IRenderer {
   float GetFrameV() const { return m_frameV; }
   unsigned GetTyped() const { return m_typed; }
   const std::string& GetText() const { return m_text; }
-  LPDIRECTDRAWSURFACE7 GetTextSurface() const { return m_textSurface; }
 
  private:
   CTarget* m_target;
