@@ -16,14 +16,14 @@ using platform::d3d::DefinedBits;
 using platform::d3d::ExpandPixel;
 using platform::d3d::KeyedBlocks;
 
-// Quads in the state combinations the vector stages and their one-loop fast
-// paths take (a keyed texture, alpha blending, depth test without write, no
-// depth test with affine spans along one texture row, a keyed texture
-// modulated by a colour in perspective and affinely, a translucent Gouraud
-// panel) and a perspective floor, with spans ending on the last column of an
-// odd-width canvas, over a depth buffer of the given layout whose other bits
-// (a stencil) must survive. Laid out for 101 x 53 and scaled to the canvas.
-// The colour of every pixel, then its depth word.
+// A perspective floor, and quads over it in the state combinations the
+// vector stages and their one-loop fast paths take (a keyed texture, alpha
+// blending, depth test without write, no depth test with affine spans along
+// one texture row, a keyed texture modulated by a colour in perspective and
+// affinely, a translucent Gouraud panel), with spans ending on the last
+// column of an odd-width canvas, over a depth buffer of the given layout
+// whose other bits (a stencil) must survive. Laid out for 101 x 53 and
+// scaled to the canvas. The colour of every pixel, then its depth word.
 std::vector<uint32_t> DrawScene(int w, int h, uint32_t zMask, int threads = 1) {
   Canvas canvas(w, h, 4, zMask == 0xFFFF ? 2 : 4, zMask);
   canvas.Clear(0xFF304050, 0.5f);
@@ -45,6 +45,17 @@ std::vector<uint32_t> DrawScene(int w, int h, uint32_t zMask, int threads = 1) {
          {Tl(x0, y1, z, 1, c, 0, v1), Tl(x0, y0, z, rhwTop, c, 0, 0), Tl(x1, y1, z, 1, c, u1, v1),
           Tl(x1, y0, z, rhwTop, c, u1, 0)});
   };
+  TransformState t;
+  t.projection._33 = t.projection._34 = 1.0f;
+  t.projection._43 = -0.5f;
+  t.projection._44 = 0.0f;
+  const D3DVERTEX floor[] = {{-3, -1, 1, 0, 0, 0, -2.1f, 0.3f},
+                             {-3, -1, 30, 0, 0, 0, -2.1f, 9},
+                             {3, -1, 1, 0, 0, 0, 2.1f, 0.3f},
+                             {3, -1, 30, 0, 0, 0, 2.1f, 9}};
+  s.zEnable = false;
+  r.DrawVertices(s, t, &glass.cache, canvas.Target(), D3DPT_TRIANGLESTRIP, floor, 4);
+  s.zEnable = true;
   quad(&keyed, 0.4f, 2.2f, 101.0f, 30.5f, 0.3f, 0.4f, ~0u, 2.3f, 1.7f);
   s.alphaBlendEnable = true;
   s.srcBlend = D3DBLEND_SRCALPHA;
@@ -64,17 +75,6 @@ std::vector<uint32_t> DrawScene(int w, int h, uint32_t zMask, int threads = 1) {
   quad(&keyed, 12.2f, 5.9f, 101.0f, 47.3f, 0.1f, 0.3f, 0xFF80C0FF, 3.7f, 2.9f);
   s.texturePerspective = false;
   quad(&keyed, 0.0f, 33.3f, 58.8f, 53.0f, 0.05f, 1.0f, ~0u, 5.3f, 1.2f);
-  s.colorKeyEnable = false;
-  s.texturePerspective = true;
-  TransformState t;
-  t.projection._33 = t.projection._34 = 1.0f;
-  t.projection._43 = -0.5f;
-  t.projection._44 = 0.0f;
-  const D3DVERTEX floor[] = {{-3, -1, 1, 0, 0, 0, -2.1f, 0.3f},
-                             {-3, -1, 30, 0, 0, 0, -2.1f, 9},
-                             {3, -1, 1, 0, 0, 0, 2.1f, 0.3f},
-                             {3, -1, 30, 0, 0, 0, 2.1f, 9}};
-  r.DrawVertices(s, t, &glass.cache, canvas.Target(), D3DPT_TRIANGLESTRIP, floor, 4);
   std::vector<uint32_t> picture = canvas.Pixels();
   for (int i = 0; i < w * h; ++i) picture.push_back(canvas.DepthWord(i % w, i / w));
   return picture;
