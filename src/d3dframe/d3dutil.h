@@ -60,7 +60,3 @@ inline float Magnitude(const D3DVECTOR& a) {
 inline D3DVECTOR Normalize(const D3DVECTOR& a) {
   return a / Magnitude(a);
 }
-// Component by index: 0 x, 1 y, 2 z.
-inline float VectorComponent(const D3DVECTOR& a, int index) {
-  return index == 0 ? a.x : (index == 1 ? a.y : a.z);
-}

@@ -15,20 +15,20 @@ namespace {
 template <int kFunc>
 inline bool DepthPasses(uint32_t z, uint32_t stored) {
   switch (kFunc) {
-    case 1:
-      return false;  // NEVER
-    case 2:
-      return z < stored;  // LESS
-    case 3:
-      return z == stored;  // EQUAL
-    case 4:
-      return z <= stored;  // LESSEQUAL
-    case 5:
-      return z > stored;  // GREATER
-    case 6:
-      return z != stored;  // NOTEQUAL
-    case 7:
-      return z >= stored;  // GREATEREQUAL
+    case D3DCMP_NEVER:
+      return false;
+    case D3DCMP_LESS:
+      return z < stored;
+    case D3DCMP_EQUAL:
+      return z == stored;
+    case D3DCMP_LESSEQUAL:
+      return z <= stored;
+    case D3DCMP_GREATER:
+      return z > stored;
+    case D3DCMP_NOTEQUAL:
+      return z != stored;
+    case D3DCMP_GREATEREQUAL:
+      return z >= stored;
     default:
       return true;  // ALWAYS
   }
@@ -87,22 +87,22 @@ int NoDepthTest(const PixelContext& ctx, const SpanInputs& in, SpanBuffers& buf)
 template <int kBytes>
 DepthStage PickDepthTest(DWORD func) {
   switch (func) {
-    case 1:
-      return DepthTest<kBytes, 1>;
-    case 2:
-      return DepthTest<kBytes, 2>;
-    case 3:
-      return DepthTest<kBytes, 3>;
-    case 4:
-      return DepthTest<kBytes, 4>;
-    case 5:
-      return DepthTest<kBytes, 5>;
-    case 6:
-      return DepthTest<kBytes, 6>;
-    case 7:
-      return DepthTest<kBytes, 7>;
+    case D3DCMP_NEVER:
+      return DepthTest<kBytes, D3DCMP_NEVER>;
+    case D3DCMP_LESS:
+      return DepthTest<kBytes, D3DCMP_LESS>;
+    case D3DCMP_EQUAL:
+      return DepthTest<kBytes, D3DCMP_EQUAL>;
+    case D3DCMP_LESSEQUAL:
+      return DepthTest<kBytes, D3DCMP_LESSEQUAL>;
+    case D3DCMP_GREATER:
+      return DepthTest<kBytes, D3DCMP_GREATER>;
+    case D3DCMP_NOTEQUAL:
+      return DepthTest<kBytes, D3DCMP_NOTEQUAL>;
+    case D3DCMP_GREATEREQUAL:
+      return DepthTest<kBytes, D3DCMP_GREATEREQUAL>;
     default:
-      return DepthTest<kBytes, 8>;
+      return DepthTest<kBytes, D3DCMP_ALWAYS>;
   }
 }
 
@@ -171,22 +171,22 @@ uint32_t BlendFactor(DWORD factor, uint32_t srcChannel, uint32_t srcA, uint32_t 
       return 0;
     case D3DBLEND_ONE:
       return 255;
-    case 3:
-      return srcChannel;  // SRCCOLOR
-    case 4:
-      return 255 - srcChannel;  // INVSRCCOLOR
+    case D3DBLEND_SRCCOLOR:
+      return srcChannel;
+    case D3DBLEND_INVSRCCOLOR:
+      return 255 - srcChannel;
     case D3DBLEND_SRCALPHA:
       return srcA;
     case D3DBLEND_INVSRCALPHA:
       return 255 - srcA;
-    case 7:
-      return dstA;  // DESTALPHA
-    case 8:
-      return 255 - dstA;  // INVDESTALPHA
-    case 9:
-      return dstChannel;  // DESTCOLOR
-    case 10:
-      return 255 - dstChannel;  // INVDESTCOLOR
+    case D3DBLEND_DESTALPHA:
+      return dstA;
+    case D3DBLEND_INVDESTALPHA:
+      return 255 - dstA;
+    case D3DBLEND_DESTCOLOR:
+      return dstChannel;
+    case D3DBLEND_INVDESTCOLOR:
+      return 255 - dstChannel;
     default:
       return 255;
   }
@@ -210,7 +210,7 @@ inline uint32_t BlendPixel(const PixelContext& ctx, uint32_t s, uint32_t d) {
       if (sf == D3DBLEND_BOTHSRCALPHA) {
         sf = D3DBLEND_SRCALPHA;
         df = D3DBLEND_INVSRCALPHA;
-      } else if (sf == 13) {  // BOTHINVSRCALPHA
+      } else if (sf == D3DBLEND_BOTHINVSRCALPHA) {
         sf = D3DBLEND_INVSRCALPHA;
         df = D3DBLEND_SRCALPHA;
       }

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "d3d/clip.h"
-#include "d3d/raster.h"
+#include "d3d/scan_convert.h"
 #include "d3d/setup.h"
 
 namespace platform::d3d {

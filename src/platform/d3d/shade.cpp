@@ -111,27 +111,27 @@ void AlphaTest(const PixelContext& ctx, const SpanInputs& in, SpanBuffers& buf) 
     const uint32_t a = buf.color[i] >> 24;
     bool pass;
     switch (func) {
-      case 1:
+      case D3DCMP_NEVER:
         pass = false;
-        break;  // NEVER
-      case 2:
+        break;
+      case D3DCMP_LESS:
         pass = a < ref;
-        break;  // LESS
-      case 3:
+        break;
+      case D3DCMP_EQUAL:
         pass = a == ref;
-        break;  // EQUAL
-      case 4:
+        break;
+      case D3DCMP_LESSEQUAL:
         pass = a <= ref;
-        break;  // LESSEQUAL
-      case 5:
+        break;
+      case D3DCMP_GREATER:
         pass = a > ref;
-        break;  // GREATER
-      case 6:
+        break;
+      case D3DCMP_NOTEQUAL:
         pass = a != ref;
-        break;  // NOTEQUAL
-      case 7:
+        break;
+      case D3DCMP_GREATEREQUAL:
         pass = a >= ref;
-        break;  // GREATEREQUAL
+        break;
       default:
         pass = true;
         break;  // ALWAYS

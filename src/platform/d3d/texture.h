@@ -42,7 +42,6 @@ class TexelCache {
   // sample points are moved by it from texel corners to centres).
   uint32_t HalfTexelU() const { return halfU_; }
   uint32_t HalfTexelV() const { return halfV_; }
-  bool HasAlpha() const { return hasAlpha_; }
   bool HasKey() const { return hasKey_; }
   // A keyed texture without alpha is kept as coverage texels: keyed ones
   // 0x00000000 and the others as they are (opaque), so that filtered alpha

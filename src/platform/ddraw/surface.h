@@ -91,7 +91,6 @@ class Surface final : public IDirectDrawSurface7 {
   bool HasSourceColorKey() const { return hasSourceKey_; }
   DWORD SourceColorKey() const { return sourceKey_; }
   Surface* AttachedZBuffer() const;
-  DirectDraw* Owner() const { return owner_; }
   Palette* GetPalette() const { return palette_; }
   bool Lost() const { return lost_; }
   void MarkLost() { lost_ = true; }

@@ -1,4 +1,4 @@
-#include "d3d/raster.h"
+#include "d3d/scan_convert.h"
 
 #include <algorithm>
 #include <cmath>
