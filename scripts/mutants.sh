@@ -13,7 +13,6 @@
 # output is kept in <scratch>/logs/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$(pwd)
 scratch=${VOSKAR_MUTANT_BUILD:-build/mutants}
 mkdir -p "$scratch/logs"
 scratch=$(cd "$scratch" && pwd)
@@ -47,7 +46,7 @@ report=$scratch/report.txt
 printf '%-34s %-9s %s\n' mutant result "first failing test" | tee "$report"
 caught=0 survived=0 broken=0
 for name in "${names[@]}"; do
-  patch_file=$root/tests/mutants/$name.patch
+  patch_file=$tree/tests/mutants/$name.patch
   log=$scratch/logs/$name.log
   if ! patch -s -p1 -d "$tree" <"$patch_file" >"$log" 2>&1; then
     printf '%-34s %-9s %s\n' "$name" broken "patch does not apply" | tee -a "$report"

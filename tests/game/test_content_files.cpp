@@ -21,7 +21,6 @@
 #include "support/Folder.h"
 #include "support/Stage.h"
 #include "support/StageInspector.h"
-#include "support/TraceLog.h"
 
 namespace {
 
@@ -151,34 +150,6 @@ TEST(SceneFile, ReadingEndsWithTheOutermostBlockOrTheFirstBadValue) {
   std::unique_ptr<CSceneGame> missing = support::MakeStageFromFiles(
       "Data\\no-such-scene.txt", "Data\\stage-words.txt", "Data\\stage-path.txt");
   EXPECT_EQ(Kinds(*missing), "S");
-}
-
-TEST(SceneFile, TheStageRidesItsPathAndClearsAtTheEnd) {
-  auto stage =
-      support::MakeStage("scene{ ground{ } enemy{ texture Enemy1.bmp time 0 5000 } }", {"kite"},
-                         "{ { time 0 position 0 1 -20 lookat 0 0 1 worldup 0 1 0 }"
-                         "  { time 1000 position 0 1 -10 lookat 0 0 1 worldup 0 1 0 } }");
-  D3DVECTOR eye, lookAt, up;
-  stage->Move(500);  // the first frame is stage time 0, whatever the clock says
-  EXPECT_EQ(stage->GetTime(), 0u);
-  stage->GetCamera(eye, lookAt, up);
-  ExpectVector(eye, 0, 1, -20);
-  ExpectVector(lookAt, 0, 1, -19);
-  stage->Move(1000);
-  stage->GetCamera(eye, lookAt, up);
-  EXPECT_EQ(eye.z, -15.0f);
-  EXPECT_TRUE(stage->IsAlive());
-  stage->Move(1500);  // at the last key's time: on the last key, and the stage is over
-  stage->GetCamera(eye, lookAt, up);
-  EXPECT_EQ(eye.z, -10.0f);
-  EXPECT_FALSE(stage->IsAlive());
-  EXPECT_TRUE(CSceneGameInspector::Impl(*stage).m_objects.empty());
-  EXPECT_TRUE(CSceneGameInspector::Impl(*stage).m_renderers.empty());
-  // The content readers trace their operations.
-  const std::string log = support::ReadTraceLog();
-  for (const char* name : {"CFileInterpreter::InterpretScene()",
-                           "CFileInterpreter::InterpretPath()", "CWordGenerator::CWordGenerator()"})
-    EXPECT_GT(support::CountScopes(log, name), 0) << name;
 }
 
 // ---------------------------------------------------------------- camera path

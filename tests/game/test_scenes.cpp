@@ -11,10 +11,8 @@
 #include <vector>
 
 #include "Application.h"
-#include "Classes/SceneGame/SceneGame.h"
 #include "Classes/SceneManager.h"
 #include "Classes/SceneSelect.h"
-#include "Classes/SceneTitle.h"
 #include "MyD3DApplication.h"
 #include "support/Device.h"
 #include "support/Recorders.h"
@@ -120,28 +118,8 @@ TEST(SceneManager, AFinishedSceneWithNothingStackedStaysCurrentUntilAPush) {
                            "lonely move 30", "lonely deleted", "rescue draw"}));
 }
 
-TEST(SceneManager, ScenesAreAnnouncedByTypeAndDeletedTopDownThenTheCurrentOne) {
-  support::DebugRecorder reports;
+TEST(SceneManager, DestroyingItDeletesTheStackTopDownThenTheCurrentScene) {
   Lines events;
-  // Switched to but never moved, so no scene here needs a device.
-  const struct {
-    IScene* scene;
-    Lines notices;
-  } cases[] = {
-      {new CSceneNull, {kDrive, "next is CSceneNull"}},
-      {new CSceneTitle, {kDrive, "next is CSceneTitle"}},
-      {new CSceneGame("Data\\none.txt", "Data\\none.txt", "Data\\none.txt", false),
-       {kDrive, "next is CSceneGame"}},
-      {new ProbeScene("other", events), {kDrive}},
-  };
-  for (const auto& c : cases) {
-    CSceneManager manager;
-    manager.PushScene(c.scene);
-    reports.Take();
-    manager.Move(0);
-    EXPECT_EQ(reports.Take(), c.notices);
-  }
-  events.clear();
   {
     CSceneManager manager;
     manager.PushScene(new ProbeScene("current", events));

@@ -252,6 +252,11 @@ const Scenario kScenarios[] = {
      false},
 };
 
+// Test names and listings show the scenario's name.
+void PrintTo(const Scenario& scenario, std::ostream* out) {
+  *out << scenario.name;
+}
+
 class WholeGame : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(WholeGame, Plays) {
