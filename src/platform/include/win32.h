@@ -317,6 +317,14 @@ DWORD timeGetTime();
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
 
+// ---------------------------------------------------------------- process
+// The whole command line: the program, then its arguments.
+LPSTR GetCommandLineA();
+// Copies a variable's value with its terminating zero and answers its length;
+// answers the size needed when the buffer is too small, and 0 when the
+// variable is not set.
+DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
+
 // ---------------------------------------------------------------- registry
 #define HKEY_LOCAL_MACHINE ((HKEY)(uintptr_t)0x80000002)
 #define KEY_READ 0x20019
