@@ -71,8 +71,9 @@ void Start(SSoundState& state) {
     return;
   }
   HRESULT hr = DirectSoundCreate(nullptr, &state.directSound, nullptr);
-  if (SUCCEEDED(hr))
-    hr = state.directSound->SetCooperativeLevel(GetForegroundWindow(), DSSCL_NORMAL);
+  // The buffers have global focus and sound whichever window is in front, so
+  // the device is tied to the desktop window, which is always there.
+  if (SUCCEEDED(hr)) hr = state.directSound->SetCooperativeLevel(GetDesktopWindow(), DSSCL_NORMAL);
   if (FAILED(hr)) {
     Report("no sound: the audio device could not be opened (" +
            std::string(hr == DSERR_NODRIVER ? "no audio driver or device" : Hex(hr)) + ")");

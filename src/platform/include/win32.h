@@ -297,6 +297,7 @@ HCURSOR SetCursor(HCURSOR cursor);
 BOOL DrawMenuBar(HWND window);
 BOOL RedrawWindow(HWND window, const RECT* update, void* region, UINT flags);
 HWND GetForegroundWindow();
+HWND GetDesktopWindow();
 HMODULE GetModuleHandleA(LPCSTR moduleName);
 LPSTR lstrcpynA(LPSTR dest, LPCSTR src, int maxLength);
 int lstrcmpiA(LPCSTR a, LPCSTR b);
