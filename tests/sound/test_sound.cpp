@@ -58,6 +58,19 @@ std::vector<int16_t> Output(const std::string& path) {
   return left;
 }
 
+// The first sounding sample of an output from a position on, and of an
+// effect. The disk driver may write silence before the mixer's first buffer,
+// so sounds are found by their onsets.
+size_t Onset(const std::vector<int16_t>& out, size_t from) {
+  while (from < out.size() && out[from] == 0) ++from;
+  return from;
+}
+size_t Onset(const std::vector<double>& x) {
+  size_t k = 0;
+  while (k < x.size() && std::lround(x[k] * 32767) == 0) ++k;
+  return k;
+}
+
 // Holds the mixer before the device buffer that starts at or after the
 // frame allowed last; Advance lets it mix up to there.
 struct Gate {
@@ -207,17 +220,17 @@ TEST(Playback, EightAtOnceAllSoundAndANinthIsDropped) {
     std::vector<double> x = Effect("GunFire");
     CHECK(out.size() >= kRate / 2 - 4096, "the mixer wrote too little");
     // Below the saturation knee the mix is exactly eight times the effect.
+    size_t k = Onset(x), start = Onset(out, 0);
     int compared = 0, wrong = 0;
-    for (size_t i = 0; i < x.size() && i < out.size(); ++i)
-      if (std::fabs(8 * x[i]) < 0.7) ++compared, wrong += std::abs(out[i] - 8 * x[i] * 32767) > 4;
-    CHECK(compared > 1000 && wrong == 0, "the mix is not eight voices: " + std::to_string(wrong));
-    // The lone request plays the effect as it is.
-    size_t start = kRate / 5, k = 0;
-    while (start < out.size() && out[start] == 0) ++start;
-    while (k < x.size() && std::lround(x[k] * 32767) == 0) ++k;
-    int differ = 0;
     for (size_t j = 0; k + j < x.size() && start + j < out.size(); ++j)
-      differ += std::abs(out[start + j] - x[k + j] * 32767) > 2;
+      if (std::fabs(8 * x[k + j]) < 0.7)
+        ++compared, wrong += std::abs(out[start + j] - 8 * x[k + j] * 32767) > 4;
+    CHECK(compared > 1000 && wrong == 0, "the mix is not eight voices: " + std::to_string(wrong));
+    // The lone request, after the eight ended, plays the effect as it is.
+    size_t lone = Onset(out, start + x.size());
+    int differ = lone + x.size() > out.size();
+    for (size_t j = 0; k + j < x.size() && lone + j < out.size(); ++j)
+      differ += std::abs(out[lone + j] - x[k + j] * 32767) > 2;
     CHECK(differ == 0, "a single request is not the effect: " + std::to_string(differ));
   });
 }
@@ -330,6 +343,9 @@ TEST(Playback, AStageSoundsAtEveryShotAndKillAndIsSilentBetween) {
     const uint64_t end = g_heard.back().frame + kRate;
     g_gate->Advance(end + kRate / 2);
     std::vector<int16_t> out = Output(g_output);
+    // The first request started the mixer's first buffer.
+    size_t offset = Onset(out, 0) - std::min(Onset(out, 0), Onset(Effect(g_heard[0].name)));
+    out.erase(out.begin(), out.begin() + std::min(offset, out.size()));
     CHECK(out.size() >= end, "the mixer wrote too little");
     out.resize(end);
     // A sound may play from its request to one device buffer past its length.
