@@ -93,6 +93,14 @@ void Mix(Signal* dst, const Signal& src, double at, double gain) {
   for (size_t i = 0; i < src.size(); ++i) (*dst)[start + i] += gain * src[i];
 }
 
+// Fades the last few milliseconds of a part out, so that a part cut off
+// before its envelope has died away does not end in a click.
+Signal FadeTail(Signal s) {
+  int n = static_cast<int>(s.size()), fade = std::min(n, Samples(0.006));
+  for (int i = 0; i < fade; ++i) s[n - 1 - i] *= 0.5 - 0.5 * std::cos(kPi * i / fade);
+  return s;
+}
+
 // A burst of noise through a band: the body of every click and crack.
 Signal NoiseBurst(uint32_t seed, double seconds, double centre, double q, double attack,
                   double tau) {
@@ -101,7 +109,7 @@ Signal NoiseBurst(uint32_t seed, double seconds, double centre, double q, double
   Signal out(Samples(seconds));
   for (size_t i = 0; i < out.size(); ++i)
     out[i] = band.Step(noise.Next()) * Strike(i / double(kRate), attack, tau);
-  return out;
+  return FadeTail(out);
 }
 
 // A sine whose pitch glides exponentially from f0 to f1 over the sound.
@@ -114,7 +122,7 @@ Signal Glide(double seconds, double f0, double f1, double attack, double tau) {
     phase += 2 * kPi * f / kRate;
     out[i] = std::sin(phase) * Strike(t, attack, tau);
   }
-  return out;
+  return FadeTail(out);
 }
 
 // Removes the DC offset, fades both ends to silence (no click) and scales
