@@ -36,14 +36,15 @@ bool ReadWaveFile(const uint8_t* file, size_t size, SWaveData* wave, std::string
       format.nChannels = Read16(chunk + 10);
       format.nSamplesPerSec = Read32(chunk + 12);
       format.wBitsPerSample = Read16(chunk + 22);
-      format.nBlockAlign = static_cast<WORD>(format.nChannels * format.wBitsPerSample / 8);
-      format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
       if (format.wFormatTag != WAVE_FORMAT_PCM) return Fail(error, "not plain PCM");
       if (format.nChannels < 1 || format.nChannels > 2) return Fail(error, "not mono or stereo");
       if (format.wBitsPerSample != 8 && format.wBitsPerSample != 16)
         return Fail(error, "neither 8 nor 16 bits per sample");
       if (format.nSamplesPerSec < 8000 || format.nSamplesPerSec > 192000)
         return Fail(error, "sample rate outside 8000-192000 Hz");
+      // Derived only from checked fields: any header value could overflow them.
+      format.nBlockAlign = static_cast<WORD>(format.nChannels * format.wBitsPerSample / 8);
+      format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
       if (Read16(chunk + 20) != format.nBlockAlign) return Fail(error, "inconsistent block size");
       haveFormat = true;
     } else if (std::memcmp(chunk, "data", 4) == 0) {
