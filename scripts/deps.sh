@@ -4,7 +4,7 @@
 # would install them is printed and the caller stops.
 
 voskar_runtime_packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev
-  fonts-dejavu-core libpng-dev)
+  fonts-dejavu-core libpng-dev espeak-ng)
 voskar_test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool openbox
   g++-mingw-w64-i686 x11-apps imagemagick clang-14 libclang-rt-14-dev)
 

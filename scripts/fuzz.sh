@@ -15,7 +15,7 @@ cd "$(dirname "$0")/.."
 seconds=${VOSKAR_FUZZ_SECONDS:-20}
 build=${VOSKAR_FUZZ_BUILD:-build/fuzz}
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(scene_file path_file word_list tga bmp)
+[ ${#targets[@]} -eq 0 ] && targets=(scene_file path_file word_list tga bmp wave)
 
 cxx=$(command -v clang++-14 || command -v clang++ || true)
 cc=$(command -v clang-14 || command -v clang || true)

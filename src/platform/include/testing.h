@@ -118,4 +118,25 @@ std::vector<MessageBoxCall> TakeMessageBoxes();
 // also echoed to stderr when VOSKAR_DEBUG_ECHO is set).
 std::string TakeDebugOutput();
 
+// ------------------------------------------------------------------ sound
+// With the headless backend DirectSoundCreate answers DSERR_NODRIVER, as on a
+// machine without sound, unless a test turns this on: then it opens SDL's
+// audio device (choose the driver with SDL_AUDIODRIVER, for example "disk").
+void EnableHeadlessSound(bool enable);
+// Called by the mixer at the start of every device buffer, before it takes
+// the waiting requests, with the frames mixed so far and the device's rate.
+// A test may block in it to hold the mixer at a moment of its choosing; it
+// runs on the audio thread with the device locked. Replacing or clearing the
+// pacer waits for a running call to return.
+void SetSoundPacer(std::function<void(uint64_t framesMixed, uint32_t rate)> pacer);
+// Holds and releases the lock of the last audio device DirectSound opened, as
+// SDL_LockAudioDevice does; false when no device is open.
+bool LockSoundDevice();
+void UnlockSoundDevice();
+
+// ------------------------------------------------------------------ command line
+// The command line GetCommandLineA answers: the program name and its
+// arguments, as the program entry records them.
+void SetCommandLine(const std::string& commandLine);
+
 }  // namespace platform

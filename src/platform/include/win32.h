@@ -297,6 +297,7 @@ HCURSOR SetCursor(HCURSOR cursor);
 BOOL DrawMenuBar(HWND window);
 BOOL RedrawWindow(HWND window, const RECT* update, void* region, UINT flags);
 HWND GetForegroundWindow();
+HWND GetDesktopWindow();
 HMODULE GetModuleHandleA(LPCSTR moduleName);
 LPSTR lstrcpynA(LPSTR dest, LPCSTR src, int maxLength);
 int lstrcmpiA(LPCSTR a, LPCSTR b);
@@ -316,6 +317,14 @@ void OutputDebugStringA(LPCSTR text);
 DWORD timeGetTime();
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
+
+// ---------------------------------------------------------------- process
+// The whole command line: the program, then its arguments.
+LPSTR GetCommandLineA();
+// Copies a variable's value with its terminating zero and answers its length;
+// answers the size needed when the buffer is too small, and 0 when the
+// variable is not set.
+DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
 
 // ---------------------------------------------------------------- registry
 #define HKEY_LOCAL_MACHINE ((HKEY)(uintptr_t)0x80000002)

@@ -1,7 +1,9 @@
-// Time, message boxes, debugger output and the registry.
+// Time, the command line and environment, message boxes, debugger output
+// and the registry.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,11 @@ std::string& DebugOutput() {
   return text;
 }
 
+std::string& CommandLine() {
+  static std::string text;
+  return text;
+}
+
 std::vector<MessageBoxCall>& MessageBoxes() {
   static std::vector<MessageBoxCall> calls;
   return calls;
@@ -67,6 +74,10 @@ std::string TakeDebugOutput() {
   std::string text;
   text.swap(DebugOutput());
   return text;
+}
+
+void SetCommandLine(const std::string& commandLine) {
+  CommandLine() = commandLine;
 }
 
 std::vector<MessageBoxCall> TakeMessageBoxes() {
@@ -98,6 +109,19 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
   count->QuadPart = clock.manual ? static_cast<LONGLONG>(clock.manualMilliseconds) * 1000
                                  : static_cast<LONGLONG>(RealMicroseconds());
   return TRUE;
+}
+
+LPSTR GetCommandLineA() {
+  return &CommandLine()[0];
+}
+
+DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
+  const char* value = name ? std::getenv(name) : nullptr;
+  if (!value) return 0;
+  const DWORD length = static_cast<DWORD>(std::strlen(value));
+  if (!buffer || size <= length) return length + 1;
+  std::memcpy(buffer, value, length + 1);
+  return length;
 }
 
 int MessageBoxA(HWND window, LPCSTR text, LPCSTR caption, UINT type) {

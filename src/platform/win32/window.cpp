@@ -273,6 +273,13 @@ HWND GetForegroundWindow() {
   return GetWindows().main;
 }
 
+// The desktop is no window of ours: a handle that is never null and matches
+// no window record.
+HWND GetDesktopWindow() {
+  static char desktop;
+  return reinterpret_cast<HWND>(&desktop);
+}
+
 HMODULE GetModuleHandleA(LPCSTR moduleName) {
   return moduleName ? nullptr : kModule;
 }
