@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Classes/SceneGame/CameraPath.h"
+#include "Classes/SceneGame/NHClasses.h"
 #include "Classes/SceneGame/SceneGame.h"
 #include "d3d7.h"
 
@@ -16,7 +17,6 @@ class CObject;
 class CSight;
 class CTarget;
 class CWordGenerator;
-class IRenderer;
 
 class CSceneGame::CImpl {
  public:
@@ -31,7 +31,9 @@ class CSceneGame::CImpl {
   std::map<char, CTarget*> m_letterTargets;
   std::list<CObject*> m_objects;
   std::set<char> m_freeLetters;
-  std::set<IRenderer*> m_renderers;
+  // Every distinct renderer of the visible objects, in the order they were
+  // made (the drawing order).
+  std::set<IRenderer*, RendererCreationOrder> m_renderers;
   D3DVECTOR m_eye;
   D3DVECTOR m_worldUp;
   D3DVECTOR m_lookAt;
