@@ -47,6 +47,8 @@ class CSceneGame::CImpl {
   // Objects that asked to leave the stage (a bullet that has passed the
   // camera): they are no longer moved; their renderers are already inactive.
   std::set<CObject*> m_invalidated;
+  // Whether the drawing order went to the debugger output (first frame).
+  bool m_orderReported;
 };
 
 // The keys of the on-screen keyboard: 30 grid rows of 64 cells over the lower
