@@ -6,10 +6,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <vector>
 
 #include "backend/backend.h"
+#include "backend/icon.h"
 #include "backend/sdl_keys.h"
 #include "testing.h"
 #include "win32/state.h"
@@ -135,6 +138,34 @@ void Pace(NativeWindow& native) {
                            : after;
 }
 
+// The program's icon, read once from "voskar.ico" beside the program; none
+// when the file is missing or unreadable.
+const IconPicture& ProgramIcon() {
+  static const IconPicture icon = [] {
+    IconPicture picture;
+    char* base = SDL_GetBasePath();
+    if (!base) return picture;
+    std::ifstream in(std::string(base) + "voskar.ico", std::ios::binary);
+    SDL_free(base);
+    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+    DecodeIcon(file, &picture);
+    return picture;
+  }();
+  return icon;
+}
+
+void SetIcon(SDL_Window* window) {
+  const IconPicture& icon = ProgramIcon();
+  if (icon.argb.empty()) return;
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+      const_cast<uint32_t*>(icon.argb.data()), icon.width, icon.height, 32, icon.width * 4,
+      SDL_PIXELFORMAT_ARGB8888);
+  if (!surface) return;
+  SDL_SetWindowIcon(window, surface);  // SDL keeps its own copy
+  SDL_FreeSurface(surface);
+}
+
 void HandleWindowEvent(const SDL_WindowEvent& event) {
   const HWND window = FromSdlId(event.windowID);
   NativeWindow* native = Find(window);
@@ -223,6 +254,7 @@ bool OpenWindow(HWND window, const std::string& utf8Title, int x, int y, bool vi
   SDL_RendererInfo info;
   if (SDL_GetRendererInfo(native.renderer, &info) == 0)
     native.vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+  SetIcon(native.window);
   SDL_StartTextInput();
   GetState().windows[window] = native;
   Redraw(GetState().windows[window]);
