@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "backend/backend.h"
@@ -39,6 +40,8 @@ struct NativeWindow {
 struct State {
   bool videoReady = false;
   std::map<HWND, NativeWindow> windows;
+  // Keys whose press switched full-screen: their release is swallowed too.
+  std::set<SDL_Scancode> switchKeys;
 };
 
 State& GetState() {
@@ -166,6 +169,22 @@ void SetIcon(SDL_Window* window) {
   SDL_FreeSurface(surface);
 }
 
+// Alt+Enter and F11 belong to the window, not to the program in it: they
+// switch between the window and the whole desktop, and the program gets no
+// message for them. Its client area stays 640 x 480; only the scaling of the
+// picture changes, as when the window is resized.
+bool IsFullscreenSwitch(const SDL_Keysym& key) {
+  if (key.sym == SDLK_F11) return true;
+  const bool enter = key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER;
+  return enter && (key.mod & KMOD_ALT) && !(key.mod & (KMOD_CTRL | KMOD_SHIFT | KMOD_GUI));
+}
+
+void SwitchFullscreen(NativeWindow& native) {
+  const bool fullscreen = (SDL_GetWindowFlags(native.window) & SDL_WINDOW_FULLSCREEN) != 0;
+  SDL_SetWindowFullscreen(native.window, fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+  Redraw(native);
+}
+
 void HandleWindowEvent(const SDL_WindowEvent& event) {
   const HWND window = FromSdlId(event.windowID);
   NativeWindow* native = Find(window);
@@ -200,11 +219,18 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
 void HandleEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_KEYDOWN: {
+      if (IsFullscreenSwitch(event.key.keysym)) {
+        GetState().switchKeys.insert(event.key.keysym.scancode);
+        NativeWindow* native = Find(FromSdlId(event.key.windowID));
+        if (native && !event.key.repeat) SwitchFullscreen(*native);
+        break;
+      }
       const UINT key = VirtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
       if (key) PostKeyDown(FromSdlId(event.key.windowID), key, event.key.repeat != 0);
       break;
     }
     case SDL_KEYUP: {
+      if (GetState().switchKeys.erase(event.key.keysym.scancode)) break;
       const UINT key = VirtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
       if (key) PostKeyUp(FromSdlId(event.key.windowID), key);
       break;
