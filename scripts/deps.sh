@@ -6,7 +6,8 @@
 voskar_runtime_packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev
   fonts-dejavu-core libpng-dev)
 voskar_test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool openbox
-  g++-mingw-w64-i686 x11-apps imagemagick clang-14 libclang-rt-14-dev)
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 x11-apps x11-utils imagemagick clang-14
+  libclang-rt-14-dev)
 
 voskar_missing_packages() {
   local missing=() p
