@@ -39,6 +39,7 @@ fi
 program=voskar.exe
 [ $linux = 1 ] && program=voskar
 say() { echo "windows-check: $*"; }
+doing() { step=$*; }
 die() {
   echo "windows-check: FAILED: $*" >&2
   exit 1
@@ -89,6 +90,8 @@ finish() {
   rm -rf "$work"
 }
 trap finish EXIT
+step="starting"
+trap 'echo "windows-check: FAILED: stopped by the time limit while $step" >&2; exit 124' TERM INT
 
 # The run folder's copy, with a camera path of 25 seconds: the first two
 # enemies of the easy stage come out at 5 and 8 seconds.
@@ -113,11 +116,12 @@ if [ $linux = 0 ]; then
   # that a new prefix would otherwise offer.
   export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml="
   export WINEDEBUG=-all,err+all
+  doing "making the Wine prefix"
   wineboot -i >"$work/wineboot.log" 2>&1 || {
     cat "$work/wineboot.log" >&2
     die "wineboot could not make a Wine prefix"
   }
-  wineserver -w
+  timeout 60 wineserver -w
   say "Wine prefix ready after $(elapsed)"
   # Errors, and the program's debugger output (the stage's drawing order).
   WINEDEBUG=-all,err+all,warn+debugstr wine "$work/run/voskar.exe" >"$work/program.log" 2>&1 &
@@ -128,6 +132,7 @@ else
   pid=$!
 fi
 
+doing "waiting for the game's window"
 window=
 for _ in $(seq 120); do
   window=$(xdotool search --name "$title_name" 2>/dev/null | head -1)
@@ -169,33 +174,41 @@ wait_log() {
   fail "no $1 in log.txt within $2 s"
   return 1
 }
-focus() { xdotool windowactivate --sync "$window" >/dev/null 2>&1 || xdotool windowfocus "$window"; }
+# Every X request that could wait for an answer gets a few seconds.
+focus() {
+  timeout 5 xdotool windowactivate --sync "$window" >/dev/null 2>&1 ||
+    timeout 5 xdotool windowfocus "$window" >/dev/null 2>&1
+}
 key() {
   focus
   xdotool key --clearmodifiers "$@"
 }
 shot() {
-  [ -n "$shots" ] && import -window "$window" "$shots/$1.png" 2>/dev/null
+  [ -n "$shots" ] && timeout 20 import -window "$window" "$shots/$1.png" 2>/dev/null
   return 0
 }
-geometry() { xdotool getwindowgeometry "$window" 2>/dev/null | sed -n 's/.*Geometry: //p'; }
+geometry() { timeout 5 xdotool getwindowgeometry "$window" 2>/dev/null | sed -n 's/.*Geometry: //p'; }
 
+doing "waiting for the title"
 focus
 wait_log "CSceneTitle::Draw:end" 90 || exit 1
 sleep 1
 shot title
 say "title after $(elapsed)"
+doing "going to the level select"
 key space
 wait_log "CSceneSelect::Draw:end" 30 || exit 1
 sleep 1
 shot level-select
 say "level select after $(elapsed)"
+doing "starting the stage"
 key e
 wait_log "CSceneGame::Draw():end" 60 || exit 1
 stage=$(date +%s)
 say "stage after $(elapsed)"
 
 # Two enemies with their words are out 8 seconds in.
+doing "playing the stage"
 sleep 8
 shot stage
 # The typist: the alphabet over and over. With nothing locked a letter locks
@@ -203,17 +216,19 @@ shot stage
 # round of the alphabet hits its next letter at least, so each word is shot
 # down within as many rounds as it has letters. Typing stops well before the
 # stage ends, so that no key reaches the score scene.
-while [ "$(count "CSceneGame::Die():end")" -lt 2 ] && [ $(($(date +%s) - stage)) -lt 17 ]; do
+while [ "$(count "CSceneGame::Die():end")" -lt 2 ] && [ $(($(date +%s) - stage)) -lt 20 ]; do
   focus
   xdotool type --delay 40 abcdefghijklmnopqrstuvwxyz
 done
 say "$(count "CSceneGame::Die():end") target(s) shot down $(($(date +%s) - stage)) s into the stage"
 
+doing "waiting for the score"
 wait_log "CSceneScore::Draw:end" 60 || exit 1
 sleep 1
 shot score
 say "score after $(elapsed)"
 score=$(last_line "CSceneScore::Draw:end")
+doing "going back to the title"
 key space
 wait_log "CSceneTitle::Draw:end" 30 "$score" || exit 1
 say "title again after $(elapsed)"
@@ -221,6 +236,7 @@ say "title again after $(elapsed)"
 # Alt+Enter: the accelerator's command switches to full screen and back, each
 # time rebuilding the display, which starts the game again at the title.
 if [ $linux = 0 ]; then
+  doing "switching to full screen and back"
   windowed=$(geometry)
   for switch in full-screen windowed; do
     builds=$(count "CApplication::InitDeviceObjects:end")
@@ -243,8 +259,9 @@ if [ $linux = 0 ]; then
 fi
 
 # Closing the window ends the program.
+doing "closing the game"
 if [ $linux = 0 ]; then
-  wine taskkill /im voskar.exe >/dev/null 2>&1
+  timeout 20 wine taskkill /im voskar.exe >/dev/null 2>&1
 else
   kill -TERM "$pid"
 fi

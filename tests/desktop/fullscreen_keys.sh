@@ -57,7 +57,7 @@ for _ in $(seq 200); do
   sleep 0.1
 done
 [ -n "$window" ] || { fail "no game window"; exit 1; }
-xdotool windowactivate --sync "$window" >/dev/null 2>&1
+timeout 5 xdotool windowactivate --sync "$window" >/dev/null 2>&1
 
 # The icon: the largest picture of voskar.ico, 64 x 64.
 icon=$(xprop -id "$window" _NET_WM_ICON | head -2)
