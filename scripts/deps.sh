@@ -11,7 +11,7 @@ voskar_test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdot
 # The Windows program played under Wine (scripts/windows-check.sh, run by
 # .ci/run): 32-bit Wine, and the 32-bit OpenGL driver Wine draws Direct3D with.
 voskar_wine_packages=(wine wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 xvfb
-  xauth xdotool openbox imagemagick)
+  xauth xdotool x11-utils openbox imagemagick)
 
 voskar_missing_packages() {
   local missing=() p

@@ -16,8 +16,8 @@
 #   --linux      play the Linux program (default build/run) the same way,
 #                without the Wine steps: scripts/side-by-side.sh compares the two
 # Environment: VOSKAR_CHECK_TIMEOUT, seconds for the whole run (default 360).
-# Needs wine and wine32:i386, xvfb, xauth, xdotool, openbox and imagemagick
-# (.ci/run installs them).
+# Needs wine and wine32:i386, xvfb, xauth, xdotool, x11-utils, openbox and
+# imagemagick (.ci/run installs them).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 title_name='^Voskar -Night Harrow Typing Game\.-$'
@@ -51,11 +51,11 @@ if [ -n "$shots" ]; then
   mkdir -p "$shots" || die "cannot make $shots"
   shots=$(cd "$shots" && pwd)
 fi
-tools=(xvfb-run xdotool openbox import)
+tools=(xvfb-run xdotool xprop openbox import)
 [ $linux = 0 ] && tools+=(wine wineboot wineserver)
 for tool in "${tools[@]}"; do
   command -v "$tool" >/dev/null ||
-    die "$tool is missing (Debian: apt-get install wine wine32:i386 xvfb xauth xdotool openbox imagemagick)"
+    die "$tool is missing (Debian: apt-get install wine wine32:i386 xvfb xauth xdotool x11-utils openbox imagemagick)"
 done
 
 # The rest runs on an X server of its own, within the time limit.
@@ -110,6 +110,12 @@ EOF
 
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
+# A window mapped while the window manager is still starting may never be
+# shown (and SDL waits for it to be): the game starts once openbox is in charge.
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
 cd "$work/run" || die "cannot enter $work/run"
 if [ $linux = 0 ]; then
   # A fresh Wine prefix of its own, without the installers of Mono and Gecko

@@ -23,6 +23,12 @@ ln -s "$run/BMP" "$work/BMP"
 ln -s "$run/Data" "$work/Data"
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
+# A window mapped while the window manager is still starting may never be
+# shown, and SDL waits for that: the game starts once openbox is in charge.
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
 cd "$work" || exit 1
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy VOSKAR_BACKEND=sdl "$run/voskar" &
 pid=$!
@@ -58,6 +64,7 @@ for _ in $(seq 200); do
 done
 [ -n "$window" ] || { fail "no game window"; exit 1; }
 timeout 5 xdotool windowactivate --sync "$window" >/dev/null 2>&1
+wait_log "CSceneTitle::Draw:end" 30
 
 # The icon: the largest picture of voskar.ico, 64 x 64.
 icon=$(xprop -id "$window" _NET_WM_ICON | head -2)
@@ -66,7 +73,6 @@ case $icon in
   *) fail "the window has no 64 x 64 icon: ${icon:-nothing}" ;;
 esac
 
-wait_log "CSceneTitle::Draw:end" 30
 xdotool key space
 wait_log "CSceneSelect::Draw:end" 20
 xdotool key e
