@@ -6,7 +6,12 @@
 voskar_runtime_packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev
   fonts-dejavu-core libpng-dev espeak-ng)
 voskar_test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool openbox
-  g++-mingw-w64-i686 x11-apps imagemagick clang-14 libclang-rt-14-dev)
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 x11-apps x11-utils imagemagick clang-14
+  libclang-rt-14-dev)
+# The Windows program played under Wine (scripts/windows-check.sh, run by
+# .ci/run): 32-bit Wine, and the 32-bit OpenGL driver Wine draws Direct3D with.
+voskar_wine_packages=(wine wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 xvfb
+  xauth xdotool x11-utils openbox imagemagick)
 
 voskar_missing_packages() {
   local missing=() p
@@ -14,6 +19,15 @@ voskar_missing_packages() {
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   echo "${missing[@]}"
+}
+
+# The 32-bit packages need the i386 architecture, which is added first.
+voskar_install_wine_packages() {
+  if [ -n "$(voskar_missing_packages "${voskar_wine_packages[@]}")" ] && [ "$(id -u)" -eq 0 ] &&
+    ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386 || return 1
+  fi
+  voskar_install_packages "${voskar_wine_packages[@]}"
 }
 
 voskar_install_packages() {

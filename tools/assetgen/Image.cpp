@@ -241,6 +241,60 @@ bool Image::SavePng(const std::string& path) const {
   return std::fclose(f) == 0;
 }
 
+bool SaveIco(const std::vector<Image>& images, const std::string& path) {
+  std::vector<uint8_t> out;
+  auto u16 = [&](unsigned v) { out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8)}); };
+  auto u32 = [&](uint32_t v) {
+    out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
+  };
+  u16(0);
+  u16(1);  // an icon
+  u16(static_cast<unsigned>(images.size()));
+  // Each image: a bitmap header of twice the height (colour rows, then the
+  // 1-bit mask rows), the colour rows bottom first, then the mask, which
+  // is all zero as the alpha channel decides.
+  auto maskPitch = [](int width) { return ((width + 31) / 32) * 4; };
+  uint32_t offset = 6 + 16 * static_cast<uint32_t>(images.size());
+  for (const Image& image : images) {
+    const int w = image.width(), h = image.height();
+    if (w < 1 || h < 1 || w > 256 || h > 256) return false;
+    const uint32_t bytes = 40 + 4u * w * h + uint32_t(maskPitch(w)) * h;
+    out.push_back(uint8_t(w & 0xFF));  // 0 stands for 256
+    out.push_back(uint8_t(h & 0xFF));
+    out.push_back(0);  // no palette
+    out.push_back(0);
+    u16(1);   // planes
+    u16(32);  // bits per pixel
+    u32(bytes);
+    u32(offset);
+    offset += bytes;
+  }
+  for (const Image& image : images) {
+    const int w = image.width(), h = image.height();
+    u32(40);
+    u32(static_cast<uint32_t>(w));
+    u32(static_cast<uint32_t>(2 * h));
+    u16(1);
+    u16(32);
+    u32(0);  // uncompressed
+    u32(4u * w * h + uint32_t(maskPitch(w)) * h);
+    u32(0);
+    u32(0);
+    u32(0);
+    u32(0);
+    for (int y = h - 1; y >= 0; --y)
+      for (int x = 0; x < w; ++x) {
+        Color c = image.Get(x, y);
+        out.insert(out.end(), {c.b, c.g, c.r, c.a});
+      }
+    out.insert(out.end(), static_cast<size_t>(maskPitch(w)) * h, 0);
+  }
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
+  return std::fclose(f) == 0 && ok;
+}
+
 TileNoise::TileNoise(int period, uint32_t seed) : period_(period), values_(period * period) {
   Random rng(seed);
   for (float& v : values_) v = rng.Uniform();

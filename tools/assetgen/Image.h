@@ -78,6 +78,10 @@ class Image {
   std::vector<Color> pixels_;
 };
 
+// Windows icon file with one 32-bit image (alpha kept) per picture, in the
+// order given.
+bool SaveIco(const std::vector<Image>& images, const std::string& path);
+
 // Deterministic value noise that repeats every `period` units in x and y.
 class TileNoise {
  public:

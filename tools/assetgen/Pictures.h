@@ -30,6 +30,10 @@ Image MakeGround();
 Image MakeFrame();
 Image MakeKeyboard();
 
+// The program's icon at one size (square, with alpha), written into an .ico
+// with SaveIco.
+Image MakeIcon(int size);
+
 // Colour of every letter texel in the glyph sheet (the rest is pure white).
 constexpr Color kLetterColor{255, 214, 64, 255};
 

@@ -1,7 +1,8 @@
 // Draws the game's pictures into a folder:
-//   assetgen OUTPUT_DIR [--preview PNG_DIR]
+//   assetgen OUTPUT_DIR [--icon ICO_FILE] [--preview PNG_DIR]
 // Every file is written in the format the texture registry reads; with
-// --preview a PNG copy of each goes to PNG_DIR for looking at.
+// --icon the program's icon is written too; with --preview a PNG copy of
+// each picture goes to PNG_DIR for looking at.
 #include <SDL.h>
 #include <SDL_ttf.h>
 
@@ -24,13 +25,23 @@ struct Entry {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT_DIR [--preview PNG_DIR]\n", argv[0]);
+  auto usage = [&] {
+    std::fprintf(stderr, "usage: %s OUTPUT_DIR [--icon ICO_FILE] [--preview PNG_DIR]\n", argv[0]);
     return 2;
+  };
+  std::string out, icon, preview;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--icon" && i + 1 < argc)
+      icon = argv[++i];
+    else if (arg == "--preview" && i + 1 < argc)
+      preview = argv[++i];
+    else if (out.empty() && arg.rfind("--", 0) != 0)
+      out = arg;
+    else
+      return usage();
   }
-  std::string out = argv[1];
-  std::string preview;
-  if (argc >= 4 && std::string(argv[2]) == "--preview") preview = argv[3];
+  if (out.empty()) return usage();
 
   if (TTF_Init() != 0) {
     std::fprintf(stderr, "TTF_Init: %s\n", TTF_GetError());
@@ -70,6 +81,17 @@ int main(int argc, char** argv) {
       ++failures;
     }
     if (!preview.empty()) image.SavePng(preview + "/" + name.substr(0, name.size() - 4) + ".png");
+  }
+  if (!icon.empty()) {
+    // The sizes the desktop asks for: window captions and task bars (16, 32),
+    // icon views (48) and the Linux window manager's larger tiles (64).
+    std::vector<Image> sizes;
+    for (int size : {16, 32, 48, 64}) sizes.push_back(MakeIcon(size));
+    if (!SaveIco(sizes, icon)) {
+      std::fprintf(stderr, "cannot write %s\n", icon.c_str());
+      ++failures;
+    }
+    if (!preview.empty()) sizes.back().SavePng(preview + "/Icon.png");
   }
   TTF_Quit();
   SDL_Quit();

@@ -22,6 +22,23 @@ CObject::~CObject() {}
 
 void CObject::Move(int) {}
 
+namespace {
+
+unsigned long long NextRendererNumber() {
+  static unsigned long long made = 0;
+  return made++;
+}
+
+}  // namespace
+
+IRenderer::IRenderer() : m_creationNumber(NextRendererNumber()) {}
+
+IRenderer::IRenderer(const IRenderer&) : m_creationNumber(NextRendererNumber()) {}
+
+IRenderer& IRenderer::operator=(const IRenderer&) {
+  return *this;
+}
+
 IRenderer::~IRenderer() {}
 
 IVisibleObject::~IVisibleObject() {}

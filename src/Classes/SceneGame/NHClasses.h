@@ -35,6 +35,9 @@ class CObject {
 // depends on the renderer (see each one).
 class IRenderer {
  public:
+  IRenderer();
+  IRenderer(const IRenderer&);
+  IRenderer& operator=(const IRenderer&);
   virtual ~IRenderer();
   virtual void RenderTransparent() = 0;
   virtual void RenderOpaque() = 0;
@@ -42,6 +45,25 @@ class IRenderer {
   virtual D3DVECTOR GetPosition(int index) = 0;
   virtual void AddRef() = 0;
   virtual void Release() = 0;
+
+  // Counts the renderers made in this run: each one's place in that count,
+  // unique and never reused (a copy is a new renderer with a place of its own).
+  unsigned long long GetCreationNumber() const { return m_creationNumber; }
+
+ private:
+  unsigned long long m_creationNumber;
+};
+
+// Orders renderers by when they were made. The stage draws its renderers in
+// this order: on the 32-bit Windows heap the game was made for, a fresh
+// process hands out ascending addresses, so the set of renderer pointers there
+// walks them in the order they were made; ordering by the pointers themselves
+// would make the drawing order (and with it the blending of overlapping
+// see-through labels) depend on the allocator.
+struct RendererCreationOrder {
+  bool operator()(const IRenderer* a, const IRenderer* b) const {
+    return a->GetCreationNumber() < b->GetCreationNumber();
+  }
 };
 
 // A stage object that can be seen. Without an override of GetRenderer it is

@@ -1,6 +1,9 @@
 #include "Classes/SceneGame/SceneGame.h"
 
+#include <cctype>
 #include <cstdio>
+#include <string>
+#include <typeinfo>
 
 #include "Application.h"
 #include "Classes/SceneGame/NHClasses.h"
@@ -15,6 +18,42 @@
 #include "ScopeTrace.h"
 #include "d3dframe/d3dutil.h"
 
+namespace {
+
+// Writes the stage's drawing order to the debugger output as the renderers'
+// class names, repeats counted ("CGroundRenderer x49, CBuildingRenderer, ...").
+// Written once per stage, at its first frame, so that the order can be
+// compared between builds.
+void ReportDrawingOrder(const std::set<IRenderer*, RendererCreationOrder>& renderers) {
+  std::string text = "CSceneGame: drawing order:";
+  std::string last;
+  int repeats = 0;
+  auto flush = [&] {
+    if (!repeats) return;
+    text += (text.back() == ':' ? " " : ", ") + last;
+    if (repeats > 1) text += " x" + std::to_string(repeats);
+  };
+  for (IRenderer* renderer : renderers) {
+    // The compiler's name of a class outside any namespace is its length
+    // followed by the name.
+    std::string name = typeid(*renderer).name();
+    size_t digits = 0;
+    while (digits < name.size() && std::isdigit(static_cast<unsigned char>(name[digits]))) ++digits;
+    if (digits < name.size()) name.erase(0, digits);
+    if (name != last) {
+      flush();
+      last = name;
+      repeats = 0;
+    }
+    ++repeats;
+  }
+  flush();
+  text += "\n";
+  OutputDebugStringA(text.c_str());
+}
+
+}  // namespace
+
 CSceneGame::CImpl::CImpl(CSceneGame* owner)
     : m_time(0),
       m_activeTarget(NULL),
@@ -28,7 +67,8 @@ CSceneGame::CImpl::CImpl(CSceneGame* owner)
       m_alive(true),
       m_sight(NULL),
       m_wordGenerator(NULL),
-      m_showKeyboard(false) {}
+      m_showKeyboard(false),
+      m_orderReported(false) {}
 
 CSceneGame::CImpl::~CImpl() {
   delete m_wordGenerator;
@@ -105,6 +145,10 @@ bool CSceneGame::Draw() {
   CScopeTrace trace("CSceneGame::Draw()");
   LPDIRECT3DDEVICE7 device = CApplication::GetInstance()->GetDevice();
   if (device) device->BeginScene();
+  if (!m_impl->m_orderReported) {
+    ReportDrawingOrder(m_impl->m_renderers);
+    m_impl->m_orderReported = true;
+  }
   int calls = 0;
   for (IRenderer* renderer : m_impl->m_renderers) {
     renderer->RenderOpaque();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Classes/SceneGame/CameraPath.h"
+#include "Classes/SceneGame/NHClasses.h"
 #include "Classes/SceneGame/SceneGame.h"
 #include "d3d7.h"
 
@@ -16,7 +17,6 @@ class CObject;
 class CSight;
 class CTarget;
 class CWordGenerator;
-class IRenderer;
 
 class CSceneGame::CImpl {
  public:
@@ -31,7 +31,9 @@ class CSceneGame::CImpl {
   std::map<char, CTarget*> m_letterTargets;
   std::list<CObject*> m_objects;
   std::set<char> m_freeLetters;
-  std::set<IRenderer*> m_renderers;
+  // Every distinct renderer of the visible objects, in the order they were
+  // made (the drawing order).
+  std::set<IRenderer*, RendererCreationOrder> m_renderers;
   D3DVECTOR m_eye;
   D3DVECTOR m_worldUp;
   D3DVECTOR m_lookAt;
@@ -45,6 +47,8 @@ class CSceneGame::CImpl {
   // Objects that asked to leave the stage (a bullet that has passed the
   // camera): they are no longer moved; their renderers are already inactive.
   std::set<CObject*> m_invalidated;
+  // Whether the drawing order went to the debugger output (first frame).
+  bool m_orderReported;
 };
 
 // The keys of the on-screen keyboard: 30 grid rows of 64 cells over the lower

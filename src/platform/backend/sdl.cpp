@@ -6,10 +6,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "backend/backend.h"
+#include "backend/icon.h"
 #include "backend/sdl_keys.h"
 #include "testing.h"
 #include "win32/state.h"
@@ -36,6 +40,8 @@ struct NativeWindow {
 struct State {
   bool videoReady = false;
   std::map<HWND, NativeWindow> windows;
+  // Keys whose press switched full-screen: their release is swallowed too.
+  std::set<SDL_Scancode> switchKeys;
 };
 
 State& GetState() {
@@ -135,6 +141,50 @@ void Pace(NativeWindow& native) {
                            : after;
 }
 
+// The program's icon, read once from "voskar.ico" beside the program; none
+// when the file is missing or unreadable.
+const IconPicture& ProgramIcon() {
+  static const IconPicture icon = [] {
+    IconPicture picture;
+    char* base = SDL_GetBasePath();
+    if (!base) return picture;
+    std::ifstream in(std::string(base) + "voskar.ico", std::ios::binary);
+    SDL_free(base);
+    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+    DecodeIcon(file, &picture);
+    return picture;
+  }();
+  return icon;
+}
+
+void SetIcon(SDL_Window* window) {
+  const IconPicture& icon = ProgramIcon();
+  if (icon.argb.empty()) return;
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+      const_cast<uint32_t*>(icon.argb.data()), icon.width, icon.height, 32, icon.width * 4,
+      SDL_PIXELFORMAT_ARGB8888);
+  if (!surface) return;
+  SDL_SetWindowIcon(window, surface);  // SDL keeps its own copy
+  SDL_FreeSurface(surface);
+}
+
+// Alt+Enter and F11 belong to the window, not to the program in it: they
+// switch between the window and the whole desktop, and the program gets no
+// message for them. Its client area stays 640 x 480; only the scaling of the
+// picture changes, as when the window is resized.
+bool IsFullscreenSwitch(const SDL_Keysym& key) {
+  if (key.sym == SDLK_F11) return true;
+  const bool enter = key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER;
+  return enter && (key.mod & KMOD_ALT) && !(key.mod & (KMOD_CTRL | KMOD_SHIFT | KMOD_GUI));
+}
+
+void SwitchFullscreen(NativeWindow& native) {
+  const bool fullscreen = (SDL_GetWindowFlags(native.window) & SDL_WINDOW_FULLSCREEN) != 0;
+  SDL_SetWindowFullscreen(native.window, fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+  Redraw(native);
+}
+
 void HandleWindowEvent(const SDL_WindowEvent& event) {
   const HWND window = FromSdlId(event.windowID);
   NativeWindow* native = Find(window);
@@ -169,11 +219,18 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
 void HandleEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_KEYDOWN: {
+      if (IsFullscreenSwitch(event.key.keysym)) {
+        GetState().switchKeys.insert(event.key.keysym.scancode);
+        NativeWindow* native = Find(FromSdlId(event.key.windowID));
+        if (native && !event.key.repeat) SwitchFullscreen(*native);
+        break;
+      }
       const UINT key = VirtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
       if (key) PostKeyDown(FromSdlId(event.key.windowID), key, event.key.repeat != 0);
       break;
     }
     case SDL_KEYUP: {
+      if (GetState().switchKeys.erase(event.key.keysym.scancode)) break;
       const UINT key = VirtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
       if (key) PostKeyUp(FromSdlId(event.key.windowID), key);
       break;
@@ -223,6 +280,7 @@ bool OpenWindow(HWND window, const std::string& utf8Title, int x, int y, bool vi
   SDL_RendererInfo info;
   if (SDL_GetRendererInfo(native.renderer, &info) == 0)
     native.vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+  SetIcon(native.window);
   SDL_StartTextInput();
   GetState().windows[window] = native;
   Redraw(GetState().windows[window]);
