@@ -104,6 +104,9 @@ bool ShowMessageBox(HWND parent, const std::string& utf8Caption, const std::stri
 void Shutdown() {
   if (Sdl()) sdl::Shutdown();
 }
+bool CheckDisplay() {
+  return !Sdl() || sdl::CheckDisplay();
+}
 
 }  // namespace backend
 

@@ -1,12 +1,58 @@
 // The program entry: the C runtime's main hands over to the game's WinMain,
-// as the Windows runtime would.
+// as the Windows runtime would. Before that it makes sure there is a display
+// to show the window on and a working folder that holds the game's files.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
 #include <string>
 
+#include "backend/backend.h"
+#include "port.h"
 #include "win32.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
 
+namespace {
+
+// Whether the working folder holds this folder (names match without regard
+// to case, as the game's file opens do).
+bool HasFolder(const char* name) {
+  struct stat info;
+  return ::stat(Port_FilePath(name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The game reads BMP/ and Data/ from its working folder and writes log.txt
+// there. Started from anywhere else (a file manager, another folder of a
+// terminal), it moves to its own folder first, as a program started from its
+// icon runs in its own folder on Windows. A folder still missing is named on
+// stderr: without it the game runs with blank pictures or empty stages.
+void ChooseWorkingFolder() {
+  if (!HasFolder("BMP") && !HasFolder("Data")) {
+    char program[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", program, sizeof(program) - 1);
+    if (length > 0) {
+      std::string folder(program, static_cast<size_t>(length));
+      folder.erase(folder.find_last_of('/') + 1);
+      if (::chdir(folder.c_str()) != 0)
+        std::fprintf(stderr, "voskar: cannot change to the program's folder %s\n", folder.c_str());
+    }
+  }
+  char here[PATH_MAX];
+  const char* folder = ::getcwd(here, sizeof(here)) ? here : ".";
+  if (!HasFolder("BMP"))
+    std::fprintf(stderr, "voskar: no BMP folder in %s: the pictures are missing\n", folder);
+  if (!HasFolder("Data"))
+    std::fprintf(stderr, "voskar: no Data folder in %s: the stages and word lists are missing\n",
+                 folder);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (!platform::backend::CheckDisplay()) return 1;
+  ChooseWorkingFolder();
   std::string commandLine;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) commandLine += ' ';
