@@ -35,9 +35,13 @@ class WatchedStage : public CSceneGame {
   }
 };
 
+// A scene file that replaces the level's own (empty: none).
+std::string g_sceneFile;
+
 IScene* BuildWatchedStage(const std::string& sceneFile, const std::string& pathFile,
                           const std::string& wordList, bool keyboard) {
-  g_stage = new WatchedStage(sceneFile, pathFile, wordList, keyboard);
+  g_stage =
+      new WatchedStage(g_sceneFile.empty() ? sceneFile : g_sceneFile, pathFile, wordList, keyboard);
   return g_stage;
 }
 
@@ -50,7 +54,12 @@ void RemoveFolder() {
 
 }  // namespace
 
+void ReplaceSceneFile(const std::string& fileName) {
+  g_sceneFile = fileName;
+}
+
 bool PrepareFolder() {
+  if (!g_folder.empty()) return true;
   platform::SetBackend(platform::Backend::Headless);
   platform::UseManualClock(true);
   platform::SetClock(1000);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 
 #include "MyD3DApplication.h"
 
@@ -16,7 +17,8 @@ namespace bench {
 enum class Scene { Title, Select, Stage, Score };
 
 // Makes a working folder that sees the run folder's BMP/ and Data/ and
-// moves into it; false (with a message) when the run folder is not built.
+// moves into it (once a process); false (with a message) when the run
+// folder is not built.
 bool PrepareFolder();
 
 class FrameGame : public CMyD3DApplication {
@@ -61,6 +63,10 @@ class FrameGame : public CMyD3DApplication {
   // The level whose busiest moment is current (0: none).
   char m_busyLevel = 0;
 };
+
+// Stages started from now on read this scene file instead of their level's
+// own (an empty name: their own again).
+void ReplaceSceneFile(const std::string& fileName);
 
 // Peak resident memory of the process so far, in bytes.
 long PeakResidentBytes();
