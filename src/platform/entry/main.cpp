@@ -14,6 +14,7 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
 
+#ifndef VOSKAR_ENTRY_STAYS
 namespace {
 
 // Whether the working folder holds this folder (names match without regard
@@ -25,9 +26,10 @@ bool HasFolder(const char* name) {
 
 // The game reads BMP/ and Data/ from its working folder and writes log.txt
 // there. Started from anywhere else (a file manager, another folder of a
-// terminal), it moves to its own folder first, as a program started from its
-// icon runs in its own folder on Windows. A folder still missing is named on
-// stderr: without it the game runs with blank pictures or empty stages.
+// terminal), it moves to its own folder first when that one holds them, as a
+// program started from its icon runs in its own folder on Windows. A folder
+// still missing is named on stderr: without it the game runs with blank
+// pictures or empty stages.
 void ChooseWorkingFolder() {
   if (!HasFolder("BMP") && !HasFolder("Data")) {
     char program[PATH_MAX];
@@ -35,8 +37,13 @@ void ChooseWorkingFolder() {
     if (length > 0) {
       std::string folder(program, static_cast<size_t>(length));
       folder.erase(folder.find_last_of('/') + 1);
-      if (::chdir(folder.c_str()) != 0)
-        std::fprintf(stderr, "voskar: cannot change to the program's folder %s\n", folder.c_str());
+      char here[PATH_MAX];
+      const bool back = ::getcwd(here, sizeof(here)) != nullptr;
+      if (::chdir(folder.c_str()) == 0 && !HasFolder("BMP") && !HasFolder("Data")) {
+        // Nothing there either: the folder it was started in is as good.
+        if (!back || ::chdir(here) != 0)
+          std::fprintf(stderr, "voskar: cannot return to the folder it was started in\n");
+      }
     }
   }
   char here[PATH_MAX];
@@ -49,10 +56,13 @@ void ChooseWorkingFolder() {
 }
 
 }  // namespace
+#endif
 
 int main(int argc, char** argv) {
   if (!platform::backend::CheckDisplay()) return 1;
+#ifndef VOSKAR_ENTRY_STAYS
   ChooseWorkingFolder();
+#endif
   std::string commandLine;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) commandLine += ' ';
