@@ -1,21 +1,12 @@
 #!/usr/bin/env bash
-# The real program in hostile surroundings, one case per run. The cases that
-# need a display run under xvfb-run (see CMakeLists.txt); the program runs
-# from a private folder that sees the run folder's BMP/ and Data/.
-# Usage: environment_e2e.sh <case> <run folder>
-#   no-display        no X server: one line on stderr, a failure status, no log
-#   error-box         8-bit display: the error box ends on SIGTERM, SIGINT or
-#                     OK with a failure status and leaves no process behind
-#   small-screen      320 x 240 display: the window fits, proportions kept
-#   window-destroyed  another client destroys the window: a clean exit
-#   elsewhere         started from another folder, and with BMP/ missing
-#   log-link          log.txt a symbolic link: not written through
+# The real program in hostile surroundings, one case a run (under xvfb-run
+# where it needs a display), from a private folder that sees the run
+# folder's BMP/ and Data/. Usage: environment_e2e.sh <case> <run folder>
 set -uo pipefail
 supp="$(cd "$(dirname "$0")/../support" && pwd)/lsan-system-libraries.supp"
 export LSAN_OPTIONS="suppressions=$supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 export SDL_AUDIODRIVER=dummy VOSKAR_BACKEND=sdl
 unset SDL_VIDEODRIVER
-case_name=$1
 run=$(cd "$2" && pwd)
 work=$(mktemp -d /tmp/voskar-environment-XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -23,20 +14,15 @@ mkdir "$work/game" && ln -s "$run/BMP" "$work/game/BMP" && ln -s "$run/Data" "$w
 cd "$work/game" || exit 1
 failed=0
 fail() { echo "environment_e2e: $*" >&2; failed=1; }
-
-# start: the game in the background ($pid), stderr to err.txt.
 start() { "$run/voskar" 2>err.txt & pid=$!; }
-# ends_within <tenths>: waits for the game to end; its status in $status.
+# ends_within <tenths of a second>: the game's status in $status.
 ends_within() {
   for _ in $(seq "$1"); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then
-    kill -9 "$pid"
-    fail "the game did not end"
-  fi
+  kill -0 "$pid" 2>/dev/null && { kill -9 "$pid"; fail "the game did not end"; }
   wait "$pid"
   status=$?
 }
-# window <name pattern>: the X id of a top-level window whose name matches.
+# window <pattern>: the X id of a top-level window whose line in the tree matches.
 window() {
   for _ in $(seq 150); do
     id=$(xwininfo -root -tree 2>/dev/null | awk -v p="$1" '$0 ~ p { print $1; exit }')
@@ -44,10 +30,9 @@ window() {
     sleep 0.1
   done
 }
-# alive <pid>: a process that runs (a zombie waits only to be reaped).
-alive() { local state; state=$(ps -o stat= -p "$1" 2>/dev/null); [ -n "$state" ] && [ "${state:0:1}" != Z ]; }
+game='"Voskar -Night Harrow Typing Game[.]-": [(]'
 
-case $case_name in
+case $1 in
 no-display)
   for display in "" ":$((90 + RANDOM % 9))9"; do
     if [ -n "$display" ]; then export DISPLAY=$display; else unset DISPLAY; fi
@@ -63,14 +48,17 @@ no-display)
 error-box)
   for how in TERM INT OK; do
     start
-    box=$(window '"Voskar -Night Harrow Typing Game[.]-"')
+    box=$(window '"Voskar -Night Harrow Typing Game[.]-": [(][)]')
     [ -n "$box" ] || { fail "no error box"; kill -9 "$pid"; continue; }
     helpers=$(pgrep -P "$pid")
     if [ $how = OK ]; then xdotool windowfocus "$box" key Return; else kill -$how "$pid"; fi
     ends_within 50
     [ "$status" -ne 0 ] || fail "status 0 after the error box ($how)"
     sleep 0.3
-    for helper in $helpers; do alive "$helper" && fail "box helper $helper outlives the game ($how)"; done
+    # A helper killed but not yet reaped (state Z) is gone.
+    for helper in $helpers; do
+      ps -o stat= -p "$helper" | grep -q '^[^Z]' && fail "box helper $helper outlives the game ($how)"
+    done
     xwininfo -root -tree | grep -q '"Voskar' && fail "a box is left on screen ($how)"
     grep -q "cannot draw in the window" err.txt || fail "no cause on stderr: $(cat err.txt)"
     grep -q "Generic application error" err.txt || fail "no box text on stderr ($how)"
@@ -79,7 +67,7 @@ error-box)
 small-screen)
   command -v openbox >/dev/null && { openbox --sm-disable >/dev/null 2>&1 & wm=$!; sleep 1; }
   start
-  id=$(window '"Voskar -Night Harrow Typing Game[.]-": [(]')
+  id=$(window "$game")
   sleep 1
   read -r cx cy cw ch < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$NF}
     /Absolute upper-left Y/ {y=$NF} /Width/ {w=$NF} /Height/ {h=$NF} END {print x, y, w, h}')
@@ -96,7 +84,7 @@ small-screen)
   ;;
 window-destroyed)
   start
-  id=$(window '"Voskar -Night Harrow Typing Game[.]-": [(]')
+  id=$(window "$game")
   sleep 1
   xdotool windowclose "$id"
   ends_within 50
@@ -117,14 +105,20 @@ elsewhere)
   ;;
 log-link)
   export VOSKAR_BACKEND=headless
-  echo precious >"$work/target" && ln -s "$work/target" log.txt
-  timeout 3 "$run/voskar" 2>err.txt
-  status=$?
-  [ "$status" -eq 124 ] || fail "the game did not run on (status $status)"
+  echo precious >"$work/target"
+  for make in "ln -s $work/target" "ln $work/target" mkfifo; do
+    rm -f log.txt && $make log.txt
+    [ "$make" = mkfifo ] && { cat log.txt >"$work/piped" & reader=$!; }
+    timeout 3 "$run/voskar" 2>err.txt
+    status=$?
+    [ "$status" -eq 124 ] || fail "the game did not run on with log.txt made by $make ($status)"
+  done
+  kill "$reader" 2>/dev/null
   [ "$(cat "$work/target")" = precious ] || fail "the link's target was written"
+  [ ! -s "$work/piped" ] || fail "the log was written into a pipe"
   ;;
 *)
-  fail "unknown case $case_name"
+  fail "unknown case $1"
   ;;
 esac
 exit $failed
