@@ -3,7 +3,9 @@
 // fresh process: the time from the level key to the stage's first frame
 // (the benchmark's time) and the peak resident memory then; the drawn
 // frames of its first half minute; and the peak resident memory once the
-// whole stage has been ridden (the rest undrawn).
+// whole stage has been ridden (the rest undrawn). Like the other benchmarks
+// in a fresh process, it must run before this process starts its own game
+// (its file sorts before frames.cpp).
 #include <benchmark/benchmark.h>
 #include <sys/wait.h>
 #include <unistd.h>
