@@ -4,7 +4,7 @@
 # folder's BMP/ and Data/. Usage: environment_e2e.sh <case> <run folder>
 set -uo pipefail
 supp="$(cd "$(dirname "$0")/../support" && pwd)/lsan-system-libraries.supp"
-export LSAN_OPTIONS="suppressions=$supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export LSAN_OPTIONS="suppressions=$supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 export SDL_AUDIODRIVER=dummy VOSKAR_BACKEND=sdl
 unset SDL_VIDEODRIVER
 run=$(cd "$2" && pwd)
