@@ -193,13 +193,14 @@ unsigned long XId(SDL_Window* window) {
   return static_cast<unsigned long>(info.info.x11.window);
 }
 
-// An error about one of our windows means another client destroyed it: it
-// is noted, and the backend closes the window as the user would. Every
-// other error goes to the handler that was there before (SDL's, then
-// Xlib's, which ends the process).
+// A window or drawable that does not exist, when it is one of ours, means
+// another client destroyed it: it is noted, and the backend closes the
+// window as the user would. Every other error goes to the handler that was
+// there before (SDL's, then Xlib's, which ends the process).
 int OnXError(Display* display, XErrorEvent* error) {
   XWatch& watch = Watch();
-  if (watch.windows.count(error->resourceid)) {
+  if ((error->error_code == BadWindow || error->error_code == BadDrawable) &&
+      watch.windows.count(error->resourceid)) {
     watch.gone.insert(error->resourceid);
     return 0;
   }
