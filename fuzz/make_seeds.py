@@ -47,10 +47,18 @@ def scene_seeds():
         "Building1a.bmp } light{ position 5 5 5 } enemy{ } panel{ } Ground{ } }")
     put("scene_file", "unclosed.txt", "scene{ enemy{ time 0 100 building{ position 1 2 3")
     put("scene_file", "malformed.txt", "scene{ building{ position 1 x 3 } enemy{ time 5 } }")
+    # The extremes the number reader accepts (floats up to 3.4e38 and down to
+    # denormals, the ends of the int range): the whole file is read.
     put("scene_file", "extremes.txt",
-        "scene{ enemy{ position 1e38 -1e38 nan time -2147483648 2147483647 } "
-        "building{ position inf 0 0 size 1e30 1e30 1e30 texture Nope.bmp } "
+        "scene{ enemy{ position 3.4e38 -3.4e38 1e-45 time -2147483648 2147483647 } "
+        "building{ position -3.4e38 0 0 size 1e30 1e30 1e30 texture Nope.bmp } "
         "enemy{ position 0 0 1e-40 time 2147483000 -5 texture Bullet.bmp } }")
+    # What it refuses (infinities, not-a-number, floats beyond the float
+    # range): reading stops there, after the first enemy.
+    for name, number in (("inf", "inf"), ("nan", "nan"), ("huge", "1e308")):
+        put("scene_file", "nonfinite-" + name + ".txt",
+            "scene{ enemy{ position 0 1 9 time 0 9000 texture Texture4.bmp } "
+            "enemy{ position " + number + " 1 9 time 0 9000 } building{ size 1 1 1 } }")
     # Shooting an enemy whose window opened at the bottom of the int range.
     put("scene_file", "extreme-window.txt",
         "scene{ enemy{ position 0 0 8 time -2147483648 2147483647 texture Texture4.bmp } }")
@@ -70,8 +78,12 @@ def path_seeds():
     put("path_file", "same-time.txt",
         "{ { time 7 position 0 0 0 } { time 7 position 9 9 9 } { time 7 } }")
     put("path_file", "extremes.txt",
-        "{ { time -2147483648 position 1e38 1e38 1e38 lookat 0 0 0 worldup 0 0 0 } "
-        "{ time 2147483647 position nan inf -inf lookat 1e-45 0 0 worldup 0 -1 0 } }")
+        "{ { time -2147483648 position 3.4e38 3.4e38 3.4e38 lookat 0 0 0 worldup 0 0 0 } "
+        "{ time 2147483647 position -3.4e38 1e-45 -0 lookat 1e-45 0 0 worldup 0 -1 0 } }")
+    for name, number in (("inf", "-inf"), ("nan", "nan"), ("huge", "1e308")):
+        put("path_file", "nonfinite-" + name + ".txt",
+            "{ { time 0 position 0 1 0 lookat 0 0 1 worldup 0 1 0 } "
+            "{ time 5000 position 0 1 " + number + " } { time 9000 } }")
     put("path_file", "unclosed.txt", "{ { time 0 position 1 2 3 } { time 50")
     put("path_file", "malformed.txt", "{ { time 1x0 position 1 2 } }")
     put("path_file", "crlf.txt",

@@ -11,9 +11,12 @@ int32_t g_traceDepth = 0;
 bool g_frequencyWritten = false;
 
 std::ostream& GetTraceLog() {
-  // When "log.txt" cannot be opened the stream stays failed and every write is
-  // silently dropped; the game runs on.
-  static std::ofstream log(Port_FilePath("log.txt").c_str(), std::ios::out | std::ios::trunc);
+  // When "log.txt" cannot be opened (or is a link, which is never written
+  // through) the stream stays failed and every write is silently dropped;
+  // the game runs on.
+  static std::ofstream log;
+  static const bool opened = Port_OpenLogFile(log, "log.txt");
+  (void)opened;
   return log;
 }
 

@@ -5,6 +5,8 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine,
                    int /*showCommand*/) {
   CMyD3DApplication application;
-  if (FAILED(application.Create(instance, commandLine))) return 0;
+  // A start-up that failed (its error box has been shown) ends with a
+  // failure status, not 0.
+  if (FAILED(application.Create(instance, commandLine))) return 1;
   return application.Run();
 }

@@ -19,6 +19,8 @@ RECT g_savedRect = {0, 0, 0, 0};
 FLOAT g_statsLastTime = 0.0f;
 DWORD g_statsFrames = 0;
 FLOAT g_statsRate = 0.0f;
+// An error box has said that the program must exit.
+BOOL g_exitAfterError = FALSE;
 char g_statsText[80] = "";
 
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -115,6 +117,7 @@ CD3DApplication::CD3DApplication()
       m_confirmDevice(nullptr) {
   g_frameApp = this;
   g_pauseCount = 0;
+  g_exitAfterError = FALSE;
   g_windowedApplied = TRUE;
   g_statsLastTime = 0.0f;
   g_statsFrames = 0;
@@ -424,7 +427,9 @@ LRESULT CD3DApplication::MsgProc(HWND window, UINT message, WPARAM wParam, LPARA
 
     case WM_DESTROY:
       TearDownDisplay();
-      PostQuitMessage(0);
+      // After an error box that ends the program the exit status is a
+      // failure, not 0: scripts and launchers see that it did not run.
+      PostQuitMessage(g_exitAfterError ? 1 : 0);
       return 0;
 
     case WM_COMMAND:
@@ -507,5 +512,6 @@ void CD3DApplication::DrawTextAt(int x, int y, const char* text) {
 void CD3DApplication::ReportError(HRESULT hr, DWORD kind) {
   char text[512];
   UINT type = D3DApp_ErrorText(hr, kind, text, sizeof(text));
+  if (kind == MSGERR_APPMUSTEXIT) g_exitAfterError = TRUE;
   MessageBoxA(nullptr, text, m_title, type);
 }

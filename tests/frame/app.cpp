@@ -15,7 +15,7 @@ class TestApp : public CD3DApplication {
  public:
   TestApp() { m_useZBuffer = m_showStats = TRUE; }
   HRESULT OneTimeSceneInit() override { return ++oneTimeInits, S_OK; }
-  HRESULT InitDeviceObjects() override { return ++inits, S_OK; }
+  HRESULT InitDeviceObjects() override { return ++inits, initResult; }
   HRESULT DeleteDeviceObjects() override { return ++deletes, S_OK; }
   HRESULT FrameMove(FLOAT t) override { return times.push_back(t), S_OK; }
   HRESULT LastCleanup() override { return ++cleanups, S_OK; }
@@ -29,6 +29,7 @@ class TestApp : public CD3DApplication {
   using CD3DApplication::m_window;
   using CD3DApplication::RenderFrame;
 
+  HRESULT initResult = S_OK;
   int oneTimeInits = 0, inits = 0, deletes = 0, cleanups = 0;
   std::vector<float> times;
 };
@@ -183,6 +184,19 @@ TEST_F(Frame, FailuresAreReportedInMessageBoxes) {
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "No ZBuffer\n\nThis sample will now exit.");
   EXPECT_EQ(app_.cleanups, 1);
+}
+
+// After an error box that ends the program, the program's status says it
+// failed: launchers and scripts see that it did not run.
+TEST_F(Frame, AnErrorBoxThatEndsTheProgramEndsItWithAFailureStatus) {
+  Create();
+  app_.initResult = E_FAIL;  // the display cannot be built again in full-screen
+  Send(WM_COMMAND, IDM_TOGGLEFULLSCREEN);
+  std::vector<platform::MessageBoxCall> boxes = platform::TakeMessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find("This sample will now exit."), std::string::npos);
+  EXPECT_NE(app_.Run(), 0);
+  app_.m_window = nullptr;
 }
 
 // ------------------------------------------------------------------ devices

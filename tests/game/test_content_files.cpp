@@ -70,6 +70,11 @@ TEST(PathFile, ReadingEndsKeepingTheKeysMade) {
   EXPECT_EQ(ReadKeys("{ { time 100 } { position 1 2 } { time 300 } }").size(), 1u);  // too few
   EXPECT_EQ(ReadKeys("{ { time 99999999999 } { time 1 } }").size(), 0u);             // out of range
   EXPECT_EQ(ReadKeys("{ { time 5 } { time 6 position 1 2").size(), 1u);              // cut short
+  // Infinities, not-a-number and floats beyond the float range are malformed
+  // numbers too: they are never read as values.
+  for (const char* number : {"inf", "-inf", "nan", "1e308", "3.5e38"})
+    EXPECT_EQ(ReadKeys(std::string("{ { time 0 } { position ") + number + " 0 0 } }").size(), 1u)
+        << number;
   int count = 0;
   CFileInterpreter::ReadPath("Data\\missing.txt", [&count](CameraKey* key) {
     delete key;

@@ -1,6 +1,10 @@
 // DirectDraw surfaces: Lock and GetDC, colour fill, stretching, colour keys,
-// overlapping blits and lost surfaces.
+// overlapping blits, lost surfaces, and surfaces parked beyond the memory
+// budget.
 #include "directdraw.h"
+
+#include "ddraw/directdraw.h"
+#include "ddraw/surface.h"
 
 namespace {
 
@@ -157,6 +161,46 @@ TEST_F(Surfaces, LostSurfacesRefuseWorkUntilRestored) {
   dd_->RestoreAllSurfaces();
   ASSERT_EQ(dd_->SetDisplayMode(640, 480, 16, 0, 0), DD_OK);
   EXPECT_EQ(a->IsLost(), DD_OK);
+}
+
+// Writes, or with `check` compares, 256 x 256 pixels: a word on white
+// (seed 0) or noise.
+bool Pixels(platform::Surface* surface, uint32_t seed, bool check) {
+  uint8_t* bits = surface->Bits();
+  for (uint32_t y = 0; y < 256; ++y) {
+    for (uint32_t x = 0; x < 256; ++x) {
+      const uint32_t value =
+          seed ? x * 2654435761u ^ (y + seed) * 40503u : (y / 64 == 2 && x % 32 < 9 ? x : ~0u);
+      auto* pixel = reinterpret_cast<uint32_t*>(bits + y * surface->Pitch()) + x;
+      if (check && *pixel != value) return false;
+      *pixel = value;
+    }
+  }
+  return true;
+}
+
+TEST_F(Surfaces, UnusedSurfacesBeyondTheBudgetAreParkedAndComeBackIntact) {
+  auto surface = [this](DWORD caps) {
+    return platform::Surface::From(Make(PixelKind::X8R8G8B8, 256, 256, caps));
+  };
+  platform::Surface* word = surface(DDSCAPS_TEXTURE);
+  platform::Surface* noise = surface(DDSCAPS_TEXTURE);
+  platform::Surface* target = surface(DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE);
+  platform::Surface* untouched = surface(DDSCAPS_TEXTURE);
+  Pixels(word, 0, false);
+  Pixels(noise, 7, false);
+  Pixels(target, 0, false);
+  platform::DirectDraw* owner = platform::DirectDraw::From(dd_);
+  owner->Present(nullptr, *target, RECT{0, 0, 256, 256});  // the next frame
+  owner->ManageMemory(0);
+  EXPECT_TRUE(word->Parked());
+  EXPECT_EQ(word->BytesInUse(), 0u);
+  EXPECT_FALSE(noise->Parked());      // it would not shrink
+  EXPECT_FALSE(target->Parked());     // the device draws into it
+  EXPECT_FALSE(untouched->Parked());  // it holds no memory
+  EXPECT_TRUE(Pixels(word, 0, true));
+  EXPECT_FALSE(word->Parked());
+  EXPECT_TRUE(Pixels(noise, 7, true));
 }
 
 }  // namespace

@@ -13,20 +13,74 @@ namespace {
 constexpr int kFrame = 128;
 constexpr float kPi = 3.1415927f;
 
-// Explosion stage 0–3 in the frame whose top-left corner is (ox, oy).
+// The format has no alpha (black is the see-through key), so smoke is soft
+// by being porous: near a puff's edge, and all over a thinning cloud, texels
+// are left out in an ordered-dither pattern roughened by noise, which the
+// game's filtering turns into a ragged, translucent fringe.
+const float kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+
+struct Puff {
+  float x, y, r;
+  float tone;  // 0 dark soot .. 1 pale ash
+};
+
+// Layered smoke: puffs drawn back to front, each a soft ball lit from the
+// upper left, with billowing noise on its surface, a sooty core and, while
+// the fire burns (warmth > 0), an orange glow from below.
+void DrawSmoke(Image& img, const std::vector<Puff>& puffs, float density, float warmth,
+               uint32_t seed) {
+  TileNoise billow(16, seed), fringe(16, seed ^ 0x5A5A5A5Au);
+  const Color soot = Rgb(0x2E2A28), ash = Rgb(0xA8A29C), ember = Rgb(0xE07830);
+  for (const Puff& p : puffs) {
+    for (int y = int(p.y - p.r) - 1; y <= int(p.y + p.r) + 1; ++y) {
+      for (int x = int(p.x - p.r) - 1; x <= int(p.x + p.r) + 1; ++x) {
+        if (!img.Inside(x, y)) continue;
+        const float dx = (x + 0.5f - p.x) / p.r, dy = (y + 0.5f - p.y) / p.r;
+        // The outline wobbles with the noise, so no puff is a clean circle.
+        const float wobble = 0.8f + 0.35f * fringe.Fractal(x / 9.0f, y / 9.0f, 3);
+        const float d = std::sqrt(dx * dx + dy * dy) / wobble;
+        if (d >= 1.0f) continue;
+        // Solid inside, porous over the outer third (and all over a thin cloud).
+        const float cover =
+            (1.0f - d) * 3.0f * density * (0.7f + 0.6f * billow.Fractal(x / 7.0f, y / 7.0f, 3)) -
+            (1.0f - density);
+        const float jitter = fringe.At(x * 0.9f + 3.0f, y * 0.9f);
+        if (cover <= (kBayer[y & 3][x & 3] + 0.5f) / 16.0f * 0.6f + jitter * 0.4f) continue;
+        const float nz = std::sqrt(std::max(0.0f, 1.0f - d * d));
+        const float light = std::clamp(0.25f - 0.55f * dx - 0.65f * dy + 0.5f * nz, 0.0f, 1.0f);
+        const float grain = billow.Fractal(x / 4.0f + 5.0f, y / 4.0f, 2);
+        Color c = Mix(soot, ash,
+                      std::clamp(p.tone * 0.5f + light * 0.6f + (grain - 0.5f) * 0.3f, 0.0f, 1.0f));
+        if (warmth > 0.0f)
+          c = Mix(c, ember, warmth * std::clamp(dy * 0.8f + 0.2f, 0.0f, 1.0f) * (1.0f - light));
+        img.Set(x, y, Visible(c));
+      }
+    }
+  }
+}
+
+// Explosion stage 0–3 in the frame whose top-left corner is (ox, oy): a
+// fireball that grows and cools inside billowing smoke, which is left
+// thinning and rising in the last frame (the one a shot target keeps).
 void DrawExplosion(Image& img, int ox, int oy, int stage, uint32_t seed) {
   Random rng(seed);
   const float cx = ox + 64.0f, cy = oy + 48.0f;
   const float radius[4] = {18.0f, 32.0f, 42.0f, 46.0f};
   const float heat[4] = {1.0f, 0.85f, 0.5f, 0.22f};
+  const float density[4] = {1.2f, 1.15f, 1.0f, 0.72f};
+  const float rise[4] = {0.0f, 2.0f, 5.0f, 12.0f};
   float r = radius[stage], h = heat[stage];
-  // Smoke puffs first, then fire on top.
-  for (int i = 0; i < 14; ++i) {
-    float a = rng.Uniform(0, 2 * kPi), d = rng.Uniform(0.2f, 0.75f) * r;
-    float pr = rng.Uniform(0.25f, 0.45f) * r;
-    Color smoke = Shade(Rgb(0x6A5A50), 0.5f + 0.5f * (1.0f - h));
-    img.Disc(cx + std::cos(a) * d, cy + std::sin(a) * d * 0.8f, pr, smoke);
+  // Back puffs (large, dark) first, front puffs (smaller, paler) last; they
+  // drift upwards as the cloud ages.
+  std::vector<Puff> puffs;
+  for (int i = 0; i < 16; ++i) {
+    const float a = rng.Uniform(0, 2 * kPi), d = rng.Uniform(0.1f, 0.7f) * r;
+    const float layer = i / 15.0f;
+    const float pr = rng.Uniform(0.32f, 0.5f) * r * (1.15f - 0.35f * layer);
+    puffs.push_back({cx + std::cos(a) * d, cy + std::sin(a) * d * 0.75f - rise[stage] * layer, pr,
+                     0.2f + 0.6f * layer});
   }
+  DrawSmoke(img, puffs, density[stage], h > 0.3f ? h : 0.0f, seed);
   if (h > 0.3f) {
     for (int i = 0; i < 10; ++i) {
       float a = rng.Uniform(0, 2 * kPi), d = rng.Uniform(0.0f, 0.5f) * r;

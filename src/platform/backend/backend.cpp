@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "backend/modal_box.h"
 #include "backend/png.h"
 #include "backend/present.h"
 #include "testing.h"
@@ -99,10 +100,15 @@ void PumpEvents(bool wait) {
 }
 bool ShowMessageBox(HWND parent, const std::string& utf8Caption, const std::string& utf8Text,
                     UINT type) {
-  return Sdl() && sdl::ShowMessageBox(parent, utf8Caption, utf8Text, type);
+  if (!Sdl()) return false;
+  ModalBoxGuard guard;
+  return sdl::ShowMessageBox(parent, utf8Caption, utf8Text, type);
 }
 void Shutdown() {
   if (Sdl()) sdl::Shutdown();
+}
+bool CheckDisplay() {
+  return !Sdl() || sdl::CheckDisplay();
 }
 
 }  // namespace backend

@@ -35,6 +35,10 @@ bool ShowMessageBox(HWND parent, const std::string& utf8Caption, const std::stri
                     UINT type);
 // Forgets every native window and shuts the window system down (tests).
 void Shutdown();
+// Whether windows can be shown at all: always with the headless backend;
+// with SDL, whether its video starts on a driver that shows windows. When
+// not, one line on stderr has said why.
+bool CheckDisplay();
 
 // SDL implementation, selected by CurrentBackend().
 namespace sdl {
@@ -55,6 +59,7 @@ bool DesktopSize(int* width, int* height);
 // The window's content as drawn at its native size (0xAARRGGBB); tests.
 bool ReadBack(HWND window, std::vector<uint32_t>* pixels, int* width, int* height);
 void Shutdown();
+bool CheckDisplay();
 }  // namespace sdl
 
 }  // namespace backend

@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <cstring>
 #include <new>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -43,6 +44,20 @@ void FreePaged(void* memory, size_t bytes) {
     munmap(memory, bytes);
   else
     ::operator delete(memory);
+}
+
+ZeroedPages::ZeroedPages(size_t bytes)
+    : data_(static_cast<unsigned char*>(AllocatePaged(bytes ? bytes : 1))), size_(bytes) {
+  // Fresh pages of their own read as zero until written; heap memory does not.
+  if (!Paged(bytes ? bytes : 1)) std::memset(data_, 0, bytes);
+}
+
+void ZeroedPages::Discard() {
+  if (Paged(size_)) madvise(data_, size_, MADV_DONTNEED);
+}
+
+ZeroedPages::~ZeroedPages() {
+  FreePaged(data_, size_ ? size_ : 1);
 }
 
 }  // namespace platform

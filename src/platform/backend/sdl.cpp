@@ -14,6 +14,7 @@
 
 #include "backend/backend.h"
 #include "backend/icon.h"
+#include "backend/sdl_display.h"
 #include "backend/sdl_keys.h"
 #include "testing.h"
 #include "win32/state.h"
@@ -34,6 +35,7 @@ struct NativeWindow {
   int textureWidth = 0;
   int textureHeight = 0;
   bool vsync = false;
+  bool gone = false;         // another client destroyed it
   uint64_t lastPresent = 0;  // SDL performance counter
 };
 
@@ -55,10 +57,7 @@ bool EnsureVideo() {
   // Full-screen here is the desktop mode, scaled: switching to another
   // program must not minimise the game.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "voskar: cannot open a window: %s\n", SDL_GetError());
-    return false;
-  }
+  if (!StartVideo()) return false;
   state.videoReady = true;
   return true;
 }
@@ -119,6 +118,7 @@ void Compose(NativeWindow& native) {
 }
 
 void Redraw(NativeWindow& native) {
+  if (native.gone) return;
   Compose(native);
   SDL_RenderPresent(native.renderer);
 }
@@ -161,9 +161,9 @@ const IconPicture& ProgramIcon() {
 void SetIcon(SDL_Window* window) {
   const IconPicture& icon = ProgramIcon();
   if (icon.argb.empty()) return;
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
-      const_cast<uint32_t*>(icon.argb.data()), icon.width, icon.height, 32, icon.width * 4,
-      SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* surface =
+      SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(icon.argb.data()), icon.width,
+                                         icon.height, 32, icon.width * 4, SDL_PIXELFORMAT_ARGB8888);
   if (!surface) return;
   SDL_SetWindowIcon(window, surface);  // SDL keeps its own copy
   SDL_FreeSurface(surface);
@@ -259,12 +259,16 @@ void HandleEvent(const SDL_Event& event) {
 bool OpenWindow(HWND window, const std::string& utf8Title, int x, int y, bool visible) {
   if (!EnsureVideo()) return false;
   Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
-  flags |= visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
-  const int posX = x == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : x;
-  const int posY = y == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : y;
+  int posX = x == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : x;
+  int posY = y == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : y;
+  int width = kClientWidth, height = kClientHeight;
+  if (x == CW_USEDEFAULT && y == CW_USEDEFAULT) FirstWindowPlace(&posX, &posY, &width, &height);
+  // A window scaled down to fit a small screen is fitted again, frame
+  // included, before it is shown.
+  const bool fitted = width != kClientWidth;
+  flags |= visible && !fitted ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
   NativeWindow native;
-  native.window =
-      SDL_CreateWindow(utf8Title.c_str(), posX, posY, kClientWidth, kClientHeight, flags);
+  native.window = SDL_CreateWindow(utf8Title.c_str(), posX, posY, width, height, flags);
   if (!native.window) {
     std::fprintf(stderr, "voskar: cannot open a window: %s\n", SDL_GetError());
     return false;
@@ -273,10 +277,13 @@ bool OpenWindow(HWND window, const std::string& utf8Title, int x, int y, bool vi
       SDL_CreateRenderer(native.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
   if (!native.renderer) native.renderer = SDL_CreateRenderer(native.window, -1, 0);
   if (!native.renderer) {
-    std::fprintf(stderr, "voskar: cannot draw in the window: %s\n", SDL_GetError());
+    ReportNoRenderer(native.window);
     SDL_DestroyWindow(native.window);
     return false;
   }
+  // Making the renderer may have made the native window anew.
+  WatchWindow(native.window);
+  if (fitted) FitFirstWindow(native.window, visible);
   SDL_RendererInfo info;
   if (SDL_GetRendererInfo(native.renderer, &info) == 0)
     native.vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
@@ -344,6 +351,14 @@ void PumpEvents(bool wait) {
   SDL_Event event;
   if (wait && SDL_WaitEventTimeout(&event, 100)) HandleEvent(event);
   while (SDL_PollEvent(&event)) HandleEvent(event);
+  // A window another client destroyed is closed as if the user had closed
+  // it, so the program ends the usual way with its log complete.
+  for (auto& [handle, native] : GetState().windows) {
+    if (native.gone || !WindowGone(native.window)) continue;
+    native.gone = true;
+    std::fprintf(stderr, "voskar: the window was destroyed by another program; closing\n");
+    if (!QueueHas(handle, WM_CLOSE)) OnWindowCloseRequested(handle);
+  }
 }
 
 bool ShowMessageBox(HWND parent, const std::string& utf8Caption, const std::string& utf8Text,
@@ -408,6 +423,10 @@ bool ReadBack(HWND window, std::vector<uint32_t>* pixels, int* width, int* heigh
   if (width) *width = w;
   if (height) *height = h;
   return ok;
+}
+
+bool CheckDisplay() {
+  return EnsureVideo();
 }
 
 void Shutdown() {

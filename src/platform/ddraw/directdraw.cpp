@@ -202,15 +202,24 @@ void DirectDraw::LoseAllSurfaces() {
   for (DirectDraw* directDraw : LiveObjects()) directDraw->LoseSurfaces();
 }
 
+// Each surface knows its place in the list, so that a stage of thousands
+// of surfaces is torn down without searching it each time.
 void DirectDraw::Register(Surface* surface) {
+  surface->registryIndex_ = surfaces_.size();
   surfaces_.push_back(surface);
 }
 
 void DirectDraw::Unregister(Surface* surface) {
-  surfaces_.erase(std::remove(surfaces_.begin(), surfaces_.end(), surface), surfaces_.end());
+  const size_t index = surface->registryIndex_;
+  if (index >= surfaces_.size() || surfaces_[index] != surface) return;
+  surfaces_[index] = surfaces_.back();
+  surfaces_[index]->registryIndex_ = index;
+  surfaces_.pop_back();
 }
 
 void DirectDraw::Present(HWND window, const Surface& surface, const RECT& rect) {
+  ManageMemory();
+  ++useClock_;
   const int w = rect.right - rect.left;
   const int h = rect.bottom - rect.top;
   if (w <= 0 || h <= 0) return;

@@ -60,6 +60,15 @@ class DirectDraw final : public IDirectDraw7 {
   // handed to the backend.
   void Present(HWND window, const Surface& surface, const RECT& rect);
 
+  // Pixel memory of surfaces in use beyond which the least recently used
+  // textures and off-screen surfaces are parked (see Surface::Park).
+  static constexpr size_t kManagedBudget = size_t{128} << 20;
+  // Parks surfaces, least recently used first, while the memory of the
+  // surfaces in use exceeds the budget. Called once a frame, at Present.
+  void ManageMemory(size_t budget = kManagedBudget);
+  // Ticks once a frame; surfaces note it when their pixels are used.
+  uint64_t UseClock() const { return useClock_; }
+
  private:
   friend class Surface;
   void Register(Surface* surface);
@@ -75,6 +84,7 @@ class DirectDraw final : public IDirectDraw7 {
   HWND window_ = nullptr;
   bool windowFullscreen_ = false;
   std::vector<Surface*> surfaces_;  // not owned: each surface unregisters itself
+  uint64_t useClock_ = 1;
   std::vector<uint32_t> presentBuffer_;
 };
 

@@ -10,17 +10,25 @@
 
 namespace platform {
 
+namespace {
+
+// Rows start on 4-byte boundaries, as display drivers lay them out.
+int RowPitch(int width, int bytesPerPixel) {
+  return (width * bytesPerPixel + 3) & ~3;
+}
+
+}  // namespace
+
 Surface::Surface(DirectDraw* owner, const DDSURFACEDESC2& desc, const DDPIXELFORMAT& format)
     : owner_(owner),
       width_(static_cast<int>(desc.dwWidth)),
       height_(static_cast<int>(desc.dwHeight)),
+      pitch_(RowPitch(static_cast<int>(desc.dwWidth), DescribeFormat(format).bytes)),
       format_(format),
       info_(DescribeFormat(format)),
-      caps_(desc.ddsCaps) {
+      caps_(desc.ddsCaps),
+      pixels_(static_cast<size_t>(pitch_) * static_cast<size_t>(height_)) {
   format_.dwSize = sizeof(DDPIXELFORMAT);
-  // Rows start on 4-byte boundaries, as display drivers lay them out.
-  pitch_ = (width_ * info_.bytes + 3) & ~3;
-  pixels_.assign(static_cast<size_t>(pitch_) * static_cast<size_t>(height_), 0);
   // A surface keeps the DirectDraw object that made it alive.
   owner_->AddRef();
   owner_->Register(this);
@@ -126,7 +134,7 @@ HRESULT Surface::StretchFrom(const RECT& dest, Surface& src, const RECT& srcRect
   std::vector<uint8_t> copy;
   const uint8_t* srcBits = src.Bits();
   if (&src == this) {
-    copy = pixels_;
+    copy.assign(pixels_.data(), pixels_.data() + pixels_.size());
     srcBits = copy.data();
   }
   const FormatInfo& from = src.info_;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "backend/paged_memory.h"
 #include "ddraw/pixelformat.h"
 #include "ddraw7.h"
 
@@ -70,14 +71,26 @@ class Surface final : public IDirectDrawSurface7 {
   // The pixels, with any drawing deferred on them completed.
   uint8_t* Bits() {
     CompleteDrawing();
-    return pixels_.data();
+    return Use();
   }
   const uint8_t* Bits() const {
     CompleteDrawing();
-    return pixels_.data();
+    return Use();
   }
   // For the device that defers: the pixels as they are, queue untouched.
-  uint8_t* DrawingBits() { return pixels_.data(); }
+  uint8_t* DrawingBits() { return Use(); }
+
+  // Managed memory. A texture or off-screen surface not used for a while
+  // can be parked: its pixels are kept as runs of equal 32-bit words and
+  // its pages given back; the next use of its pixels brings them back.
+  // Returns the bytes given back (0 when the surface cannot be parked: it
+  // is drawn into, locked, was never written, or does not shrink).
+  size_t Park();
+  // Bytes of pixel memory the surface holds now (pages never written to
+  // hold none).
+  size_t BytesInUse() const { return used_ && !parked_ ? pixels_.size() : 0; }
+  uint64_t LastUse() const { return lastUse_; }
+  bool Parked() const { return parked_; }
   // Marks the surface as having drawing queued by `by` (null: none).
   void SetDeferredDrawing(DeferredDrawing* by) { deferred_ = by; }
   void CompleteDrawing() const {
@@ -107,6 +120,9 @@ class Surface final : public IDirectDrawSurface7 {
   // Clips a rectangle (null: the whole surface) to the surface; false when
   // the rectangle is malformed.
   bool ResolveRect(const RECT* rect, RECT* out) const;
+  // Notes a use of the pixels (unparking them) and returns them.
+  uint8_t* Use() const;
+  void Unpark() const;
   HRESULT ColorFill(const RECT& rect, DWORD color);
   HRESULT StretchFrom(const RECT& dest, Surface& src, const RECT& srcRect, bool useKey);
 
@@ -120,7 +136,13 @@ class Surface final : public IDirectDrawSurface7 {
   DWORD backBufferCount_ = 0;
   DDSCAPS2 caps_;
   DWORD textureStage_ = 0;
-  std::vector<uint8_t> pixels_;
+  // Committed page by page as the surface is first drawn on.
+  mutable ZeroedPages pixels_;
+  mutable bool used_ = false;
+  mutable bool parked_ = false;
+  mutable uint64_t lastUse_ = 0;
+  mutable std::vector<uint32_t> runs_;  // parked pixels: (count, word) pairs
+  size_t registryIndex_ = 0;            // place in the owner's list
   bool hasSourceKey_ = false;
   DWORD sourceKey_ = 0;
   bool locked_ = false;

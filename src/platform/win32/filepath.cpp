@@ -1,7 +1,10 @@
 // Windows paths to files on disk: '\' separates, and names match without
-// regard to case as on the platform's file system.
+// regard to case as on the platform's file system; and the log file, which
+// is never written through a link.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -76,4 +79,28 @@ std::string Port_FilePath(const char* windowsPath) {
   }
   if (path.back() == '/' && !resolved.empty() && resolved.back() != '/') resolved += '/';
   return resolved;
+}
+
+bool Port_OpenLogFile(std::ofstream& stream, const char* windowsPath) {
+  const std::string path = Port_FilePath(windowsPath);
+  // Not through a symbolic link; and without waiting, should it be a pipe.
+  const int file =
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (file < 0) {
+    stream.setstate(std::ios::failbit);
+    return false;
+  }
+  struct stat info;
+  const bool plain = ::fstat(file, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1;
+  if (plain) {
+    // The file just checked, whatever has become of its name meanwhile.
+    stream.open("/proc/self/fd/" + std::to_string(file), std::ios::out | std::ios::trunc);
+    if (!stream.is_open()) {
+      stream.clear();
+      stream.open(path.c_str(), std::ios::out | std::ios::trunc);
+    }
+  }
+  ::close(file);
+  if (!plain) stream.setstate(std::ios::failbit);
+  return stream.is_open();
 }
