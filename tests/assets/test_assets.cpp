@@ -1,8 +1,7 @@
 // The generated pictures and the committed content, read back with the
 // game's own readers: the formats and layouts the game cuts the pictures by,
-// a keyboard picture that matches the game's key table, word lists of real
-// words for every letter, and a two-to-three-minute ride with the enemies'
-// windows inside it. (Where each enemy stands is the content generator's rule.)
+// a keyboard picture that matches the game's key table, and word lists of real
+// words for every letter. The stages' rules are in test_shipped_stages.cpp.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -14,16 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "Classes/SceneGame/CameraPath.h"
 #include "Classes/SceneGame/SceneGameImpl.h"
-#include "Classes/SceneGame/Target.h"
-#include "FileInterpreter.h"
 #include "KeyLayout.h"
 #include "support/Folder.h"
 #include "support/GameTextures.h"
 #include "support/Pictures.h"
-#include "support/Stage.h"
-#include "support/StageInspector.h"
 
 namespace {
 
@@ -135,27 +129,6 @@ TEST(Content, WordListsHoldRealWordsOfTheRightLengthsForEveryLetter) {
     }
     EXPECT_GE(words.size(), 250u) << rule.file;
     EXPECT_EQ(initials.size(), 26u) << rule.file << " lacks words for some initial letter";
-  }
-}
-
-TEST(Content, EachStageRidesTwoToThreeMinutesWithItsEnemiesInsideTheRide) {
-  ASSERT_TRUE(support::EnterTemporaryFolder("voskar-assets"));
-  for (const char* scene : {"scene10e.txt", "scene10d.txt"}) {
-    auto stage =
-        support::MakeStageFromFiles(Content(scene), Content("easy.txt"), Content("path10.txt"));
-    const CCameraPath& path = *CSceneGameInspector::Impl(*stage).m_cameraPath;
-    D3DVECTOR eye, lookAt, up;
-    int end = 150000;
-    while (path.Place(end, eye, lookAt, up) == CCameraPath::kPlaced) end += 100;
-    EXPECT_LE(end, 180000) << scene;
-    EXPECT_GT(end, 150000) << scene;
-    const std::vector<CTarget*> enemies = support::Targets(*stage);
-    EXPECT_GE(enemies.size(), 40u) << scene;
-    for (CTarget* enemy : enemies) {
-      EXPECT_GE(enemy->GetStart(), 0) << scene;
-      EXPECT_LT(enemy->GetStart(), enemy->GetEnd()) << scene;
-      EXPECT_LT(enemy->GetEnd(), end) << scene;
-    }
   }
 }
 
