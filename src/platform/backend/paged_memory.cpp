@@ -1,6 +1,7 @@
 #include "backend/paged_memory.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <new>
@@ -19,7 +20,6 @@ namespace {
 
 // Below this, the heap is cheaper and its waste small.
 constexpr size_t kPagedBytes = size_t{64} << 10;
-constexpr size_t kSmallPage = size_t{4} << 10;
 constexpr size_t kHugePage = size_t{2} << 20;
 
 constexpr size_t RoundUp(size_t n, size_t to) {
@@ -49,8 +49,9 @@ void* AllocatePaged(size_t bytes) {
   // texture are then not each a miss in the address translation cache.
   // Only the pages of the block stay mapped, so that its size in memory is
   // what it asked for.
-  const size_t mapped = RoundUp(bytes, kSmallPage);
-  const size_t reserve = mapped + kHugePage - kSmallPage;
+  static const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  const size_t mapped = RoundUp(bytes, page);
+  const size_t reserve = mapped + kHugePage - page;
   void* p = mmap(nullptr, reserve, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED) throw std::bad_alloc();
   const uintptr_t first = reinterpret_cast<uintptr_t>(p);
