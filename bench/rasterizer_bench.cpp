@@ -249,8 +249,11 @@ void BM_GameFrame(benchmark::State& state) {
   Frame f;
   Rasterizer r;
   r.SetThreads(static_cast<int>(state.range(0)));
+  // As the device draws a scene: queued, and drawn at its end.
+  r.SetDeferred(true);
   for (auto _ : state) {
     DrawFrame(r, f, t);
+    r.Finish();
     benchmark::DoNotOptimize(b.color.data());
   }
 }

@@ -138,6 +138,20 @@ TEST_F(RealWindow, ResizedWindowKeepsTheLogicalClientAndLetterboxes) {
       EXPECT_EQ(shown[(2 * y) * 1280 + 2 * x] & 0xFFFFFF, picture_[y * 640 + x]);
       EXPECT_EQ(shown[(2 * y + 1) * 1280 + 2 * x + 1] & 0xFFFFFF, picture_[y * 640 + x]);
     }
+  // A picture changed in a few rows: those are shown anew, the rest stays.
+  for (int x = 0; x < 640; ++x) picture_[300 * 640 + x] = 0x123456;
+  platform::PresentPicture(window_, picture_.data(), 640, 480, 640);
+  int w = 0, h = 0;
+  ASSERT_TRUE(platform::backend::sdl::ReadBack(window_, &shown, &w, &h));
+  EXPECT_EQ(shown[601 * 1280 + 1001] & 0xFFFFFF, 0x123456u);
+  EXPECT_EQ(shown[599 * 1280 + 1001] & 0xFFFFFF, picture_[299 * 640 + 500]);
+  // Half as large again: filtered, so a smooth gradient stays close to it.
+  shown = Present(960, 720);
+  ASSERT_EQ(shown.size(), 960u * 720);
+  const uint32_t filtered = shown[150 * 960 + 300], original = picture_[100 * 640 + 200];
+  for (int shift : {8, 16})
+    EXPECT_NEAR(static_cast<int>(filtered >> shift & 0xFF),
+                static_cast<int>(original >> shift & 0xFF), 2);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // tests capture.
 #include "backend/backend.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -34,7 +35,7 @@ BackendChoice& Choice() {
 }
 
 struct Presented {
-  std::vector<uint32_t> pixels;  // 0xAARRGGBB, alpha opaque
+  std::vector<uint32_t> pixels;  // 0xXXRRGGBB as given, the high byte ignored
   int width = 0;
   int height = 0;
   uint64_t count = 0;
@@ -117,16 +118,32 @@ bool CheckDisplay() {
 void PresentPicture(HWND window, const uint32_t* xrgb, int width, int height, int pitch) {
   if (!xrgb || width <= 0 || height <= 0 || pitch < width) return;
   Presented& last = LastPresented();
-  last.width = width;
-  last.height = height;
-  last.pixels.resize(static_cast<size_t>(width) * height);
-  for (int y = 0; y < height; ++y) {
-    const uint32_t* src = xrgb + static_cast<size_t>(y) * pitch;
-    uint32_t* dst = last.pixels.data() + static_cast<size_t>(y) * width;
-    for (int x = 0; x < width; ++x) dst[x] = src[x] | 0xFF000000u;
+  // The copy (kept for capture, and shown again when the window needs it)
+  // also finds the rows that changed: only those go to the window.
+  int top = 0, bottom = height;
+  if (last.width == width && last.height == height) {
+    top = height;
+    bottom = 0;
+    const size_t rowBytes = sizeof(uint32_t) * static_cast<size_t>(width);
+    for (int y = 0; y < height; ++y) {
+      const uint32_t* src = xrgb + static_cast<size_t>(y) * pitch;
+      uint32_t* dst = last.pixels.data() + static_cast<size_t>(y) * width;
+      if (std::memcmp(dst, src, rowBytes) == 0) continue;
+      std::memcpy(dst, src, rowBytes);
+      top = std::min(top, y);
+      bottom = y + 1;
+    }
+    if (top >= bottom) top = bottom = 0;
+  } else {
+    last.width = width;
+    last.height = height;
+    last.pixels.resize(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+      std::memcpy(last.pixels.data() + static_cast<size_t>(y) * width,
+                  xrgb + static_cast<size_t>(y) * pitch, sizeof(uint32_t) * width);
   }
   ++last.count;
-  if (Sdl()) backend::sdl::Present(window, xrgb, width, height, pitch);
+  if (Sdl()) backend::sdl::Present(window, last.pixels.data(), width, height, width, top, bottom);
 }
 
 void SetWindowFullscreen(HWND window, bool fullscreen) {
@@ -145,13 +162,20 @@ std::vector<uint32_t> PresentedPixels(int* width, int* height) {
   const Presented& last = LastPresented();
   if (width) *width = last.width;
   if (height) *height = last.height;
-  return last.pixels;
+  std::vector<uint32_t> pixels(last.pixels.size());
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = last.pixels[i] | 0xFF000000u;
+  return pixels;
 }
 
 bool CapturePresented(const std::string& pngPath) {
   const Presented& last = LastPresented();
   if (last.pixels.empty()) return false;
+  // Written as RGB: the high byte is not read.
   return WritePng(pngPath, last.pixels.data(), last.width, last.height, last.width);
+}
+
+void SetFramePacing(bool on) {
+  backend::sdl::SetPacing(on);
 }
 
 uint64_t PresentCount() {

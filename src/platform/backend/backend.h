@@ -53,7 +53,12 @@ void ShowCursor(bool show);
 void PumpEvents(bool wait);
 bool ShowMessageBox(HWND parent, const std::string& utf8Caption, const std::string& utf8Text,
                     UINT type);
-void Present(HWND window, const uint32_t* xrgb, int width, int height, int pitch);
+// Rows [top, bottom) of the picture changed since the last present (none
+// when top == bottom); `xrgb` stays valid until the next present.
+void Present(HWND window, const uint32_t* xrgb, int width, int height, int pitch, int top,
+             int bottom);
+// Off: Present does not wait for the next frame's time (benchmarks).
+void SetPacing(bool on);
 void SetFullscreen(HWND window, bool fullscreen);
 bool DesktopSize(int* width, int* height);
 // The window's content as drawn at its native size (0xAARRGGBB); tests.

@@ -9,11 +9,12 @@
 
 namespace platform {
 
-// Shows a picture of width x height 0x00RRGGBB pixels (rows of `pitch`
-// pixels) in the window's client area, scaled to fit and letterboxed, then
-// waits for the vertical blank or paces to 60 frames per second. The
-// headless backend keeps a copy for capture instead. Capture and
-// PresentCount() see every picture presented.
+// Shows a picture of width x height 0xXXRRGGBB pixels (the high byte is
+// ignored; rows of `pitch` pixels) in the window's client area, scaled to
+// fit and letterboxed, then waits for the vertical blank or paces to 60
+// frames per second. A copy is kept for capture (the headless backend
+// keeps only that); only rows that differ from the last picture are shown
+// anew. Capture and PresentCount() see every picture presented.
 void PresentPicture(HWND window, const uint32_t* xrgb, int width, int height, int pitch);
 
 // Full-screen on the desktop mode (scaled) or back to the resizable window.

@@ -1,6 +1,6 @@
-// The SDL2 backend: one native window per window record, a streaming
-// texture holding the last picture, letterboxed scaling and frame pacing,
-// and the conversion of SDL events into window messages.
+// The SDL2 backend: one native window per window record, the picture shown
+// in it (sdl_picture.cpp), frame pacing, and the conversion of SDL events
+// into window messages.
 #include <SDL.h>
 
 #include <algorithm>
@@ -16,6 +16,7 @@
 #include "backend/icon.h"
 #include "backend/sdl_display.h"
 #include "backend/sdl_keys.h"
+#include "backend/sdl_picture.h"
 #include "testing.h"
 #include "win32/state.h"
 
@@ -28,13 +29,11 @@ namespace {
 constexpr int kClientWidth = 640;
 constexpr int kClientHeight = 480;
 
+bool g_pacing = true;
+
 struct NativeWindow {
   SDL_Window* window = nullptr;
-  SDL_Renderer* renderer = nullptr;
-  SDL_Texture* texture = nullptr;
-  int textureWidth = 0;
-  int textureHeight = 0;
-  bool vsync = false;
+  WindowPicture picture;
   bool gone = false;         // another client destroyed it
   uint64_t lastPresent = 0;  // SDL performance counter
 };
@@ -86,49 +85,21 @@ void Borders(SDL_Window* window, int* top, int* left, int* bottom, int* right) {
     *top = *left = *bottom = *right = 0;
 }
 
-// Draws the last picture into the renderer, centred and scaled to fit with
-// the aspect kept. Whole-number scales (and ones close to them) use the
-// nearest texel so the picture stays sharp; others filter linearly.
-void Compose(NativeWindow& native) {
-  // The whole drawable, even if the renderer has not yet seen a size change.
-  SDL_RenderSetViewport(native.renderer, nullptr);
-  SDL_SetRenderDrawColor(native.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(native.renderer);
-  if (!native.texture) return;
-  int outW = 0, outH = 0;
-  SDL_GetRendererOutputSize(native.renderer, &outW, &outH);
-  const double fit = std::min(static_cast<double>(outW) / native.textureWidth,
-                              static_cast<double>(outH) / native.textureHeight);
-  double scale = fit;
-  bool nearest = false;
-  if (fit >= 1.0) {
-    const double whole = std::floor(fit);
-    if (whole / fit >= 0.9) {
-      scale = whole;
-      nearest = true;
-    }
-  }
-  SDL_Rect dest;
-  dest.w = static_cast<int>(std::lround(native.textureWidth * scale));
-  dest.h = static_cast<int>(std::lround(native.textureHeight * scale));
-  dest.x = (outW - dest.w) / 2;
-  dest.y = (outH - dest.h) / 2;
-  SDL_SetTextureScaleMode(native.texture, nearest ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
-  SDL_RenderCopy(native.renderer, native.texture, nullptr, &dest);
-}
-
+// Shows the whole picture again (the window was resized, exposed or
+// switched to full-screen).
 void Redraw(NativeWindow& native) {
   if (native.gone) return;
-  Compose(native);
-  SDL_RenderPresent(native.renderer);
+  native.picture.Show(true);
 }
 
-// Without a vertical blank to wait for, frames are paced to 60 per second.
-// With one, a frame is still never shorter than a 240th of a second, so a
-// display that claims to wait and doesn't cannot make the loop spin.
-void Pace(NativeWindow& native) {
+// Without a vertical blank to wait for (or when nothing was shown, so that
+// nothing waited), frames are paced to 60 per second. With one, a frame is
+// still never shorter than a 240th of a second, so a display that claims to
+// wait and doesn't cannot make the loop spin.
+void Pace(NativeWindow& native, bool waited) {
+  if (!g_pacing) return;
   const uint64_t frequency = SDL_GetPerformanceFrequency();
-  const uint64_t period = frequency / (native.vsync ? 240 : 60);
+  const uint64_t period = frequency / (waited ? 240 : 60);
   const uint64_t now = SDL_GetPerformanceCounter();
   if (native.lastPresent && now < native.lastPresent + period) {
     const uint64_t remaining = native.lastPresent + period - now;
@@ -273,10 +244,7 @@ bool OpenWindow(HWND window, const std::string& utf8Title, int x, int y, bool vi
     std::fprintf(stderr, "voskar: cannot open a window: %s\n", SDL_GetError());
     return false;
   }
-  native.renderer =
-      SDL_CreateRenderer(native.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-  if (!native.renderer) native.renderer = SDL_CreateRenderer(native.window, -1, 0);
-  if (!native.renderer) {
+  if (!native.picture.Open(native.window)) {
     ReportNoRenderer(native.window);
     SDL_DestroyWindow(native.window);
     return false;
@@ -284,9 +252,6 @@ bool OpenWindow(HWND window, const std::string& utf8Title, int x, int y, bool vi
   // Making the renderer may have made the native window anew.
   WatchWindow(native.window);
   if (fitted) FitFirstWindow(native.window, visible);
-  SDL_RendererInfo info;
-  if (SDL_GetRendererInfo(native.renderer, &info) == 0)
-    native.vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
   SetIcon(native.window);
   SDL_StartTextInput();
   GetState().windows[window] = native;
@@ -299,8 +264,7 @@ void CloseWindow(HWND window) {
   auto it = state.windows.find(window);
   if (it == state.windows.end()) return;
   NativeWindow& native = it->second;
-  if (native.texture) SDL_DestroyTexture(native.texture);
-  SDL_DestroyRenderer(native.renderer);
+  native.picture.Close();
   SDL_DestroyWindow(native.window);
   state.windows.erase(it);
 }
@@ -373,20 +337,19 @@ bool ShowMessageBox(HWND parent, const std::string& utf8Caption, const std::stri
                                   native ? native->window : nullptr) == 0;
 }
 
-void Present(HWND window, const uint32_t* xrgb, int width, int height, int pitch) {
+void Present(HWND window, const uint32_t* xrgb, int width, int height, int pitch, int top,
+             int bottom) {
   NativeWindow* native = Find(window);
-  if (!native) return;
-  if (!native->texture || native->textureWidth != width || native->textureHeight != height) {
-    if (native->texture) SDL_DestroyTexture(native->texture);
-    native->texture = SDL_CreateTexture(native->renderer, SDL_PIXELFORMAT_RGB888,
-                                        SDL_TEXTUREACCESS_STREAMING, width, height);
-    native->textureWidth = native->texture ? width : 0;
-    native->textureHeight = native->texture ? height : 0;
-    if (!native->texture) return;
-  }
-  SDL_UpdateTexture(native->texture, nullptr, xrgb, pitch * 4);
-  Pace(*native);
-  Redraw(*native);
+  if (!native || native->gone) return;
+  native->picture.Update(xrgb, width, height, pitch, top, bottom);
+  // A picture like the last one is not shown again (the window still shows
+  // it), and then nothing waits for the vertical blank.
+  Pace(*native, native->picture.Pending() && native->picture.Vsync());
+  native->picture.Show(false);
+}
+
+void SetPacing(bool on) {
+  g_pacing = on;
 }
 
 void SetFullscreen(HWND window, bool fullscreen) {
@@ -412,17 +375,7 @@ bool DesktopSize(int* width, int* height) {
 
 bool ReadBack(HWND window, std::vector<uint32_t>* pixels, int* width, int* height) {
   NativeWindow* native = Find(window);
-  if (!native || !pixels) return false;
-  Compose(*native);
-  int w = 0, h = 0;
-  SDL_GetRendererOutputSize(native->renderer, &w, &h);
-  pixels->assign(static_cast<size_t>(w) * h, 0);
-  const bool ok = SDL_RenderReadPixels(native->renderer, nullptr, SDL_PIXELFORMAT_ARGB8888,
-                                       pixels->data(), w * 4) == 0;
-  SDL_RenderPresent(native->renderer);
-  if (width) *width = w;
-  if (height) *height = h;
-  return ok;
+  return native && native->picture.ReadBack(pixels, width, height);
 }
 
 bool CheckDisplay() {

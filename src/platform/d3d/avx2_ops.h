@@ -175,6 +175,67 @@ __attribute__((target("avx2"))) inline __m256i BilinearRow8(const uint16_t* row,
   return _mm256_permute4x64_epi64(_mm256_packus_epi16(result[0], result[1]), 0xD8);
 }
 
+// The size of a 0.32 step per pixel, either way.
+inline uint32_t AbsStep(uint32_t step) {
+  return static_cast<int32_t>(step) < 0 ? 0u - step : step;
+}
+
+// The weights that blend a row of texel pairs down (16-bit lanes of
+// (fy << 8) | (64 - fy)), from tv as in Bilinear8Pairs.
+__attribute__((target("avx2"))) inline __m256i RowWeights(uint32_t tv) {
+  const uint32_t fy = (tv >> 10) & 63u;
+  return _mm256_set1_epi16(static_cast<int16_t>((fy << 8) | (64 - fy)));
+}
+
+// The column of each of eight pixels on a span along which v does not
+// change, and the weight of the right column (tu as in Bilinear8Pairs).
+struct RowColumns8 {
+  __m256i index, fx;
+};
+__attribute__((target("avx2"))) inline RowColumns8 ColumnsOf8(__m256i u16, __m256i halfU,
+                                                              __m256i w) {
+  const __m256i tu = _mm256_mullo_epi32(
+      _mm256_and_si256(_mm256_sub_epi32(u16, halfU), _mm256_set1_epi32(0xFFFF)), w);
+  return {_mm256_srli_epi32(tu, 16),
+          _mm256_and_si256(_mm256_srli_epi32(tu, 10), _mm256_set1_epi32(63))};
+}
+
+// Whether the eight columns are first, first + 1, ..., first + 7 (a span
+// that steps about one texel per pixel).
+__attribute__((target("avx2"))) inline bool Consecutive8(__m256i index, uint32_t* first) {
+  *first = static_cast<uint32_t>(_mm256_cvtsi256_si32(index));
+  const __m256i expected = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(*first)),
+                                            _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  return _mm256_movemask_epi8(_mm256_cmpeq_epi32(index, expected)) == -1;
+}
+
+// Bilinear samples of eight pixels whose footprints are the consecutive
+// columns first .. first + 8 of one row of texel pairs (TexelCache::Pairs,
+// the row's first entry at rowPairs): each pair blended down with wy (16-bit
+// lanes of (fy << 8) | (64 - fy)), then across with the pixel's fx. Plain
+// loads instead of one per pixel; the same arithmetic as Bilinear8Pairs.
+// Four texel pairs from `at` on, each blended down: four columns' 16-bit
+// channels in pixel order.
+__attribute__((target("avx2"))) inline __m256i DownPairs4(const uint64_t* at, __m256i wy) {
+  const __m256i interleave = _mm256_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15,
+                                              0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15);
+  const __m256i pairs = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+  return _mm256_maddubs_epi16(_mm256_shuffle_epi8(pairs, interleave), wy);
+}
+
+__attribute__((target("avx2"))) inline __m256i ConsecutiveRow8(const uint64_t* rowPairs,
+                                                               uint32_t first, __m256i wy,
+                                                               __m256i fx) {
+  const uint64_t* at = rowPairs + first;
+  const __m256i wx32 = _mm256_slli_epi32(fx, 9);
+  const __m256i wx = _mm256_or_si256(wx32, _mm256_slli_epi32(wx32, 16));
+  const __m256i lo =
+      Horizontal({DownPairs4(at, wy), DownPairs4(at + 1, wy)}, Spread(_mm256_castsi256_si128(wx)));
+  const __m256i hi = Horizontal({DownPairs4(at + 4, wy), DownPairs4(at + 5, wy)},
+                                Spread(_mm256_extracti128_si256(wx, 1)));
+  return _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xD8);
+}
+
 // (a * b + 128 + ((a * b + 128) >> 8)) >> 8 on 16-bit lanes: a * b / 255.
 __attribute__((target("avx2"))) inline __m256i MulDiv255x16(__m256i a, __m256i b) {
   const __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(a, b), _mm256_set1_epi16(128));

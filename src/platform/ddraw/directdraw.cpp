@@ -223,22 +223,25 @@ void DirectDraw::Present(HWND window, const Surface& surface, const RECT& rect) 
   const int w = rect.right - rect.left;
   const int h = rect.bottom - rect.top;
   if (w <= 0 || h <= 0) return;
-  presentBuffer_.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
   const FormatInfo info = DescribeFormat(surface.Format());
-  const PALETTEENTRY* palette = surface.GetPalette() ? surface.GetPalette()->Entries() : nullptr;
   const uint8_t* bits = surface.Bits();
+  if ((info.kind == PixelKind::X8R8G8B8 || info.kind == PixelKind::A8R8G8B8) &&
+      surface.Pitch() % 4 == 0) {
+    // Already the picture's layout (the alpha byte is not read): handed
+    // over in place.
+    const auto* at =
+        reinterpret_cast<const uint32_t*>(bits + static_cast<size_t>(rect.top) * surface.Pitch() +
+                                          4 * static_cast<size_t>(rect.left));
+    PresentPicture(window, at, w, h, surface.Pitch() / 4);
+    return;
+  }
+  presentBuffer_.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
+  const PALETTEENTRY* palette = surface.GetPalette() ? surface.GetPalette()->Entries() : nullptr;
   for (int y = 0; y < h; ++y) {
     const uint8_t* row = bits + static_cast<size_t>(rect.top + y) * surface.Pitch() +
                          static_cast<size_t>(rect.left) * info.bytes;
     uint32_t* out = presentBuffer_.data() + static_cast<size_t>(y) * w;
-    if (info.kind == PixelKind::X8R8G8B8 || info.kind == PixelKind::A8R8G8B8) {
-      // One pass: copy without the alpha byte.
-      for (int x = 0; x < w; ++x) {
-        uint32_t v;
-        std::memcpy(&v, row + 4 * static_cast<size_t>(x), 4);
-        out[x] = v & 0x00FFFFFF;
-      }
-    } else if (info.kind == PixelKind::R5G6B5) {
+    if (info.kind == PixelKind::R5G6B5) {
       // The 16-bit display mode is shown every frame: one table look-up each.
       static const std::vector<uint32_t> table = [] {
         std::vector<uint32_t> t(65536);

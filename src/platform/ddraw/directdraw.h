@@ -56,8 +56,8 @@ class DirectDraw final : public IDirectDraw7 {
   // Every DirectDraw object now alive marks its surfaces lost.
   static void LoseAllSurfaces();
 
-  // Shows `rect` of the surface in the window: converted to 0x00RRGGBB and
-  // handed to the backend.
+  // Shows `rect` of the surface in the window: handed to the backend as
+  // 0xXXRRGGBB, converted first unless the surface holds 32-bit RGB.
   void Present(HWND window, const Surface& surface, const RECT& rect);
 
   // Pixel memory of surfaces in use beyond which the least recently used

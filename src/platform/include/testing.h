@@ -102,6 +102,9 @@ bool CapturePresented(const std::string& pngPath);
 bool SaveSurfacePng(IDirectDrawSurface7* surface, const std::string& pngPath);
 // Number of pictures presented since start.
 uint64_t PresentCount();
+// Presenting waits for the vertical blank or paces to 60 frames per second;
+// off, it returns at once (benchmarks of presenting itself).
+void SetFramePacing(bool on);
 
 // ------------------------------------------------------------------ message boxes
 // Every MessageBoxA call since the last call (the boxes are also shown, or

@@ -39,9 +39,11 @@ uint64_t RealMicroseconds() {
 // Older text is dropped beyond this, so a chatty program cannot grow it for ever.
 constexpr size_t kDebugOutputLimit = 1 << 20;
 
+// Never destroyed: objects torn down at exit (a game kept in a static)
+// still write to it after every function-local static is gone.
 std::string& DebugOutput() {
-  static std::string text;
-  return text;
+  static std::string* const text = new std::string;
+  return *text;
 }
 
 std::string& CommandLine() {
