@@ -71,15 +71,11 @@ void StartGame() {
 }
 
 std::string WriteInput(const std::string& name, const uint8_t* data, size_t size) {
-  std::FILE* file = std::fopen(name.c_str(), "wb");
-  if (!file) Fail("cannot write " + name);
-  if (size && std::fwrite(data, 1, size, file) != size) Fail("cannot write " + name);
-  std::fclose(file);
-  return name;
+  return support::WriteFile(name, std::string(reinterpret_cast<const char*>(data), size));
 }
 
 std::string WriteInput(const std::string& name, const std::string& text) {
-  return WriteInput(name, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+  return support::WriteFile(name, text);
 }
 
 void PlayStage(CSceneGame& scene, int endMs, int stepMs, int drawEvery, uint32_t seed) {

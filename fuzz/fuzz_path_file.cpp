@@ -55,9 +55,6 @@ void DrawFrom(PathStage& stage, World& world) {
   D3DKit_SetIdentityMatrix(view);
   D3DKit_SetViewMatrix(view, stage.eye, stage.lookAt, stage.worldUp);
   device->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
-  // The target billboards turn towards the eye.
-  D3DMATRIX billboard = BillboardMatrix(MakeVector(0.0f, 0.0f, 10.0f), stage.eye);
-  (void)billboard;
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
   device->BeginScene();
   world.ground->RenderOpaque();

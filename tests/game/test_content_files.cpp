@@ -85,27 +85,8 @@ TEST(PathFile, ReadingEndsKeepingTheKeysMade) {
 
 // ---------------------------------------------------------------- scene files
 
-// What a file made, in object order: 'B'uilding, 'G'round, 'P'anel, 'E'nemy,
-// 'S'ight.
-std::string Kinds(CSceneGame& stage) {
-  std::string kinds;
-  for (CObject* object : CSceneGameInspector::Impl(stage).m_objects) {
-    if (dynamic_cast<CSight*>(object))
-      kinds += 'S';
-    else if (dynamic_cast<CTarget*>(object))
-      kinds += 'E';
-    else if (dynamic_cast<CPanel*>(object))
-      kinds += 'P';
-    else if (auto* visible = dynamic_cast<IVisibleObject*>(object))
-      kinds += dynamic_cast<CBuildingRenderer*>(visible->GetRenderer()) ? 'B' : 'G';
-    else
-      kinds += '?';
-  }
-  return kinds;
-}
-
 std::string KindsOf(const std::string& sceneText) {
-  return Kinds(*support::MakeStage(sceneText, {"kite"}));
+  return support::Kinds(*support::MakeStage(sceneText, {"kite"}));
 }
 
 TEST(SceneFile, BlocksInAnyCaseMakeTheirObjectsWithTheValuesCurrentAtTheirBrace) {
@@ -115,7 +96,7 @@ TEST(SceneFile, BlocksInAnyCaseMakeTheirObjectsWithTheValuesCurrentAtTheirBrace)
       "BUILDING{ SIZE 4 12 4 TEXTURE BuilDing1A.bmp } building{ position 9 0 0 } "
       "ground{ } panel{ } }",
       {"kite"});
-  EXPECT_EQ(Kinds(*stage), "EEBBGPS");
+  EXPECT_EQ(support::Kinds(*stage), "EEBBGPS");
   std::vector<CTarget*> enemies = support::Targets(*stage);
   ASSERT_EQ(enemies.size(), 2u);
   // The unknown block made nothing, but its position placed the first enemy.
@@ -154,7 +135,7 @@ TEST(SceneFile, ReadingEndsWithTheOutermostBlockOrTheFirstBadValue) {
   for (const auto& c : cases) EXPECT_EQ(KindsOf(c.text), c.kinds) << c.text;
   std::unique_ptr<CSceneGame> missing = support::MakeStageFromFiles(
       "Data\\no-such-scene.txt", "Data\\stage-words.txt", "Data\\stage-path.txt");
-  EXPECT_EQ(Kinds(*missing), "S");
+  EXPECT_EQ(support::Kinds(*missing), "S");
 }
 
 // ---------------------------------------------------------------- camera path

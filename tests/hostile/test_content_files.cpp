@@ -9,7 +9,6 @@
 #include <climits>
 #include <set>
 #include <string>
-#include <tuple>
 
 #include "Application.h"
 #include "Classes/IScene.h"
@@ -45,31 +44,14 @@ std::unique_ptr<CSceneGame> MakeStage(const std::string& sceneFile, const std::s
   return support::MakeStageFromFiles(sceneFile, wordFile, pathFile);
 }
 
-// What a stage holds, by kind, in object order.
-struct StageContents {
-  int enemies = 0;
-  int buildings = 0;  // general visible objects: buildings and ground tiles
-  int panels = 0;
-  int others = 0;            // the sight
-  std::vector<int> windows;  // start and end of each enemy
-};
-
-StageContents Contents(CSceneGame& stage) {
-  StageContents contents;
-  for (CObject* object : CSceneGameInspector::Impl(stage).m_objects) {
-    if (CEnemy* enemy = dynamic_cast<CEnemy*>(object)) {
-      ++contents.enemies;
-      contents.windows.push_back(enemy->GetStart());
-      contents.windows.push_back(enemy->GetEnd());
-    } else if (dynamic_cast<CGeneralVisibleObject*>(object)) {
-      ++contents.buildings;
-    } else if (dynamic_cast<CPanel*>(object)) {
-      ++contents.panels;
-    } else {
-      ++contents.others;
-    }
+// The windows of a stage's enemies, start and end, in object order.
+std::vector<int> Windows(CSceneGame& stage) {
+  std::vector<int> windows;
+  for (CTarget* target : support::Targets(stage)) {
+    windows.push_back(target->GetStart());
+    windows.push_back(target->GetEnd());
   }
-  return contents;
+  return windows;
 }
 
 class HostileContent : public ::testing::Test {
@@ -109,9 +91,7 @@ const char kThreeEnemies[] =
 
 TEST_F(HostileContent, AStageWhoseDataFilesAreMissingEndsAtOnceWithNothingToShoot) {
   auto stage = MakeStage("Data\\scene10e.txt", "Data\\easy.txt", "Data\\path10.txt");
-  StageContents contents = Contents(*stage);
-  EXPECT_EQ(contents.enemies + contents.buildings + contents.panels, 0);
-  EXPECT_EQ(contents.others, 1);  // the sight
+  EXPECT_EQ(support::Kinds(*stage), "S");  // only the sight
   EXPECT_TRUE(stage->IsAlive());
   for (int key : {int{'a'}, int{'Z'}, -23, 8, KeyEscape}) stage->CatchKey(key);
   EXPECT_EQ(Status().GetShotCount(), 0);
@@ -172,10 +152,9 @@ TEST_F(HostileContent, WindowsLineEndsReadLikeUnixLineEnds) {
   WriteFile("Data/crlf-words.txt", "able\r\nbee\r\ncab\r\nDune\r\neel\r\n");
   auto lf = MakeStage("Data\\lf-scene10e.txt", "Data\\lf-words.txt", "Data\\lf-path10.txt");
   auto dos = MakeStage("Data\\crlf-scene10e.txt", "Data\\crlf-words.txt", "Data\\crlf-path10.txt");
-  const StageContents a = Contents(*lf), b = Contents(*dos);
-  EXPECT_GT(a.enemies, 20);
-  EXPECT_EQ(std::make_tuple(a.enemies, a.buildings, a.panels, a.windows),
-            std::make_tuple(b.enemies, b.buildings, b.panels, b.windows));
+  EXPECT_GT(support::Targets(*lf).size(), 20u);
+  EXPECT_EQ(support::Kinds(*lf), support::Kinds(*dos));
+  EXPECT_EQ(Windows(*lf), Windows(*dos));
   std::set<std::string> seen;
   for (int t = 0; t <= 60000; t += 250) {
     lf->Move(t);
@@ -231,15 +210,15 @@ TEST_F(HostileContent, FilesCutAnywhereKeepWhatWasCompleteBeforeTheCut) {
   for (size_t cut = 0;; cut = std::min(scene.size(), cut + (cut < 200 ? 1 : 97))) {
     WriteFile("Data/cut.txt", scene.substr(0, cut));
     auto stage = MakeStage("Data\\cut.txt", "Data\\words.txt");
-    StageContents contents = Contents(*stage);
-    const int objects = contents.enemies + contents.buildings + contents.panels;
+    const int objects = static_cast<int>(support::Kinds(*stage).size());
     ASSERT_GE(objects, lastObjects) << "cut at " << cut;
     lastObjects = objects;
     if (cut == scene.size()) break;
   }
   WriteFile("Data/cut.txt", scene);
-  StageContents whole = Contents(*MakeStage("Data\\cut.txt", "Data\\words.txt"));
-  EXPECT_EQ(lastObjects, whole.enemies + whole.buildings + whole.panels);
+  EXPECT_EQ(
+      lastObjects,
+      static_cast<int>(support::Kinds(*MakeStage("Data\\cut.txt", "Data\\words.txt")).size()));
 
   const std::string path = ShippedContent("path10.txt");
   int lastKeys = 0;

@@ -19,8 +19,4 @@ struct Picture {
 // A .bmp or .tga file; an empty Picture when it cannot be read.
 Picture ReadPicture(const std::string& path);
 
-inline int Luma(uint32_t argb) {
-  return (((argb >> 16) & 0xFF) * 299 + ((argb >> 8) & 0xFF) * 587 + (argb & 0xFF) * 114) / 1000;
-}
-
 }  // namespace support

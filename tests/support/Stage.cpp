@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "Classes/SceneGame/NHClasses.h"
+#include "Classes/SceneGame/Sight.h"
 #include "Classes/SceneGame/Target.h"
 #include "support/Folder.h"
 #include "support/StageInspector.h"
@@ -28,6 +30,23 @@ std::unique_ptr<CSceneGame> MakeStageFromFiles(const std::string& sceneFile,
                                                const std::string& wordFile,
                                                const std::string& pathFile) {
   return std::unique_ptr<CSceneGame>(new CSceneGame(sceneFile, pathFile, wordFile, false));
+}
+
+std::string Kinds(CSceneGame& stage) {
+  std::string kinds;
+  for (CObject* object : CSceneGameInspector::Impl(stage).m_objects) {
+    if (dynamic_cast<CSight*>(object))
+      kinds += 'S';
+    else if (dynamic_cast<CTarget*>(object))
+      kinds += 'E';
+    else if (dynamic_cast<CPanel*>(object))
+      kinds += 'P';
+    else if (auto* visible = dynamic_cast<IVisibleObject*>(object))
+      kinds += dynamic_cast<CBuildingRenderer*>(visible->GetRenderer()) ? 'B' : 'G';
+    else
+      kinds += '?';
+  }
+  return kinds;
 }
 
 std::vector<CTarget*> Targets(CSceneGame& stage) {

@@ -28,6 +28,9 @@ std::unique_ptr<CSceneGame> MakeStageFromFiles(const std::string& sceneFile,
                                                const std::string& wordFile,
                                                const std::string& pathFile);
 
+// What the stage holds, a letter an object in object order: 'B'uilding,
+// 'G'round, 'P'anel, 'E'nemy or bullet, 'S'ight.
+std::string Kinds(CSceneGame& stage);
 // The targets of a stage (enemies and bullets), in object order.
 std::vector<CTarget*> Targets(CSceneGame& stage);
 // The active target whose word begins with the letter (either case), or null.
