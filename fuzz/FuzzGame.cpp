@@ -3,11 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <iterator>
 
 #include "Application.h"
 #include "Classes/IScene.h"

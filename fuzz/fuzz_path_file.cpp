@@ -1,7 +1,6 @@
 // The path file reader with whatever bytes: the camera is placed along the
 // keys read (before, on, between and after them) and a small world is drawn
 // from where it stands.
-#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstdint>

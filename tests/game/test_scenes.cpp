@@ -6,7 +6,6 @@
 // in whole milliseconds, the device test.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 

@@ -3,7 +3,6 @@
 // reference pictures for whole scenes.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <set>
 
 #include "canvas.h"
