@@ -116,8 +116,9 @@ int RunChild(const std::string& folder, const char* scenario) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// A fresh folder inside this process's own, which goes with it.
 std::string MakeFolder() {
-  char pattern[] = "/tmp/voskar-trace-XXXXXX";
+  char pattern[] = "run-XXXXXX";
   const char* made = mkdtemp(pattern);
   return made ? made : "";
 }
