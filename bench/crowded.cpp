@@ -10,7 +10,6 @@
 #include <benchmark/benchmark.h>
 #include <dirent.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -80,38 +79,25 @@ bool EnterCrowdedFolder() {
 void BM_CrowdedStageLoad(benchmark::State& state) {
   if (!bench::PrepareFolder()) return state.SkipWithError("the run folder is not built");
   for (auto _ : state) {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return state.SkipWithError("no pipe");
-    pid_t child = fork();
-    if (child == 0) {
-      close(pipeEnds[0]);
-      double figures[5] = {0, 0, 0, 0, 0};
+    const std::vector<double> figures = bench::InFreshProcess(5, [](double* figures) {
       bench::FrameGame game;
-      if (EnterCrowdedFolder() && game.Start()) {
-        game.GoToSelect();
-        using Clock = std::chrono::steady_clock;
-        Clock::time_point begin = Clock::now();
-        game.StartStage('e');
-        figures[0] = std::chrono::duration<double>(Clock::now() - begin).count();
-        figures[1] = bench::PeakResidentBytes() / (1024.0 * 1024.0);
-        begin = Clock::now();
-        int frames = 0;
-        for (; frames < 30 * 60 && game.Current() == bench::Scene::Stage; ++frames) game.Frame();
-        figures[2] = std::chrono::duration<double>(Clock::now() - begin).count() * 1000.0 / frames;
-        figures[3] = game.ActiveTargets();
-        // The rest of the ride undrawn: the words still change hands.
-        game.RideOut(false);
-        figures[4] = bench::PeakResidentBytes() / (1024.0 * 1024.0);
-      }
-      if (write(pipeEnds[1], figures, sizeof(figures)) != sizeof(figures)) _exit(2);
-      _exit(0);
-    }
-    close(pipeEnds[1]);
-    double figures[5] = {0, 0, 0, 0, 0};
-    ssize_t got = read(pipeEnds[0], figures, sizeof(figures));
-    close(pipeEnds[0]);
-    waitpid(child, nullptr, 0);
-    if (got != sizeof(figures) || figures[0] == 0) return state.SkipWithError("the stage failed");
+      if (!EnterCrowdedFolder() || !game.Start()) return;
+      game.GoToSelect();
+      using Clock = std::chrono::steady_clock;
+      Clock::time_point begin = Clock::now();
+      game.StartStage('e');
+      figures[0] = std::chrono::duration<double>(Clock::now() - begin).count();
+      figures[1] = bench::PeakResidentBytes() / (1024.0 * 1024.0);
+      begin = Clock::now();
+      int frames = 0;
+      for (; frames < 30 * 60 && game.Current() == bench::Scene::Stage; ++frames) game.Frame();
+      figures[2] = std::chrono::duration<double>(Clock::now() - begin).count() * 1000.0 / frames;
+      figures[3] = game.ActiveTargets();
+      // The rest of the ride undrawn: the words still change hands.
+      game.RideOut(false);
+      figures[4] = bench::PeakResidentBytes() / (1024.0 * 1024.0);
+    });
+    if (figures.empty()) return state.SkipWithError("the stage failed");
     state.SetIterationTime(figures[0]);
     state.counters["load_peak_rss_MB"] = figures[1];
     state.counters["frame_ms"] = figures[2];

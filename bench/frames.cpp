@@ -26,19 +26,13 @@ namespace {
 using bench::FrameGame;
 using bench::Scene;
 
-bool g_folderReady = false;
 std::unique_ptr<FrameGame> g_game;
-
-bool Folder() {
-  if (!g_folderReady) g_folderReady = bench::PrepareFolder();
-  return g_folderReady;
-}
 
 // The one game of the process (the game core and the texture registry are
 // process-wide), started on first use.
 FrameGame* Game(benchmark::State& state) {
   if (!g_game) {
-    if (!Folder()) {
+    if (!bench::PrepareFolder()) {
       state.SkipWithError("the run folder is not built");
       return nullptr;
     }
@@ -56,7 +50,7 @@ FrameGame* Game(benchmark::State& state) {
 // that its first frame is presented (so a fork is included).
 void BM_Startup(benchmark::State& state) {
   if (g_game) return state.SkipWithError("start-up must run before the game exists");
-  if (!Folder()) return state.SkipWithError("the run folder is not built");
+  if (!bench::PrepareFolder()) return state.SkipWithError("the run folder is not built");
   for (auto _ : state) {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) return state.SkipWithError("no pipe");
@@ -86,33 +80,20 @@ BENCHMARK(BM_Startup)->UseManualTime()->Unit(benchmark::kMillisecond)->Iteration
 // resident memory and the trace log's growth per minute of play.
 void BM_WholeStageDifficult(benchmark::State& state) {
   if (g_game) return state.SkipWithError("a whole stage must run before the game exists");
-  if (!Folder()) return state.SkipWithError("the run folder is not built");
+  if (!bench::PrepareFolder()) return state.SkipWithError("the run folder is not built");
   for (auto _ : state) {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return state.SkipWithError("no pipe");
-    pid_t child = fork();
-    if (child == 0) {
-      close(pipeEnds[0]);
+    const std::vector<double> figures = bench::InFreshProcess(3, [](double* figures) {
       FrameGame game;
-      double figures[3] = {0, 0, 0};
-      if (game.Start()) {
-        game.StartStage('d');
-        long logBefore = replay::TraceLogBytes();
-        uint64_t frames = game.RideOut(true);
-        long logAfter = replay::TraceLogBytes();
-        figures[0] = static_cast<double>(frames);
-        figures[1] = bench::PeakResidentBytes() / (1024.0 * 1024.0);
-        figures[2] = (logAfter - logBefore) / (1024.0 * 1024.0) / (frames / 60.0 / 60.0);
-      }
-      if (write(pipeEnds[1], figures, sizeof(figures)) != sizeof(figures)) _exit(2);
-      _exit(0);
-    }
-    close(pipeEnds[1]);
-    double figures[3] = {0, 0, 0};
-    ssize_t got = read(pipeEnds[0], figures, sizeof(figures));
-    close(pipeEnds[0]);
-    waitpid(child, nullptr, 0);
-    if (got != sizeof(figures) || figures[0] == 0) return state.SkipWithError("the stage failed");
+      if (!game.Start()) return;
+      game.StartStage('d');
+      long logBefore = replay::TraceLogBytes();
+      uint64_t frames = game.RideOut(true);
+      long logAfter = replay::TraceLogBytes();
+      figures[0] = static_cast<double>(frames);
+      figures[1] = bench::PeakResidentBytes() / (1024.0 * 1024.0);
+      figures[2] = (logAfter - logBefore) / (1024.0 * 1024.0) / (frames / 60.0 / 60.0);
+    });
+    if (figures.empty()) return state.SkipWithError("the stage failed");
     state.counters["frames"] = figures[0];
     state.counters["peak_rss_MB"] = figures[1];
     state.counters["log_MB_per_min"] = figures[2];

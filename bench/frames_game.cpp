@@ -1,6 +1,8 @@
 #include "frames_game.h"
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -137,6 +139,26 @@ void FrameGame::GoToScore() {
   if (m_scene == Scene::Score) return;
   if (m_scene != Scene::Stage) StartStage('d');
   RideOut(false);
+}
+
+std::vector<double> InFreshProcess(size_t count, const std::function<void(double*)>& work) {
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) return {};
+  const ssize_t bytes = static_cast<ssize_t>(count * sizeof(double));
+  const pid_t child = fork();
+  if (child == 0) {
+    close(pipeEnds[0]);
+    std::vector<double> figures(count, 0.0);
+    work(figures.data());
+    _exit(write(pipeEnds[1], figures.data(), count * sizeof(double)) == bytes ? 0 : 2);
+  }
+  close(pipeEnds[1]);
+  std::vector<double> figures(count, 0.0);
+  const ssize_t got = child > 0 ? read(pipeEnds[0], figures.data(), count * sizeof(double)) : 0;
+  close(pipeEnds[0]);
+  if (child > 0) waitpid(child, nullptr, 0);
+  if (got != bytes || figures.empty() || figures[0] == 0) return {};
+  return figures;
 }
 
 long PeakResidentBytes() {

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <vector>
 
 #include "Driver.h"
 
@@ -57,5 +59,11 @@ class FrameGame : public replay::Driver {
 
 // Peak resident memory of the process so far, in bytes.
 long PeakResidentBytes();
+
+// Runs `work` in a fresh process (a forked child that leaves by _exit, so
+// this process's game and folder are untouched) and returns the `count`
+// figures it wrote; empty when the child could not run or its first figure
+// stayed 0 (nothing was measured).
+std::vector<double> InFreshProcess(size_t count, const std::function<void(double* figures)>& work);
 
 }  // namespace bench

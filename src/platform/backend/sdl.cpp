@@ -26,9 +26,6 @@ namespace sdl {
 
 namespace {
 
-constexpr int kClientWidth = 640;
-constexpr int kClientHeight = 480;
-
 bool g_pacing = true;
 
 struct NativeWindow {

@@ -21,9 +21,6 @@ namespace sdl {
 
 namespace {
 
-constexpr int kClientWidth = 640;
-constexpr int kClientHeight = 480;
-
 bool Set(const char* name) {
   const char* value = std::getenv(name);
   return value && *value;

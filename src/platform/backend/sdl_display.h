@@ -9,6 +9,10 @@ namespace platform {
 namespace backend {
 namespace sdl {
 
+// The client area every window of the game has, whatever its outer size.
+constexpr int kClientWidth = 640;
+constexpr int kClientHeight = 480;
+
 // Starts SDL's video. Unless SDL_VIDEODRIVER names a driver, only drivers
 // that show windows are tried, never the invisible offscreen or dummy ones.
 // On failure writes one line to stderr that names the display (or says that
