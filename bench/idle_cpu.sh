@@ -6,14 +6,13 @@
 #   xvfb-run -a -s '-screen 0 1024x768x24' bench/idle_cpu.sh build/run 30
 # Usage: idle_cpu.sh <run folder> [seconds per stretch]
 set -uo pipefail
+source "$(dirname "$0")/../tests/support/game_window.sh"
 run=$(cd "${1:?run folder}" && pwd)
 seconds=${2:-30}
 [ -x "$run/voskar" ] || { echo "idle_cpu: no $run/voskar" >&2; exit 1; }
 command -v xdotool >/dev/null || { echo "idle_cpu: xdotool is missing" >&2; exit 1; }
 
-work=$(mktemp -d /tmp/voskar-idle-XXXXXX)
-ln -s "$run/BMP" "$work/BMP"
-ln -s "$run/Data" "$work/Data"
+work=$(voskar_work_folder "$run" idle) || exit 1
 cd "$work" || exit 1
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy VOSKAR_BACKEND=sdl "$run/voskar" --mute &
 pid=$!
@@ -24,13 +23,7 @@ finish() {
 }
 trap finish EXIT
 
-window=
-for _ in $(seq 200); do
-  window=$(xdotool search --name '^Voskar -Night Harrow Typing Game\.-$' 2>/dev/null | head -1)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "idle_cpu: no game window" >&2; exit 1; }
+window=$(voskar_game_window) || { echo "idle_cpu: no game window" >&2; exit 1; }
 
 ticks=$(getconf CLK_TCK)
 # cpu_ticks: user + system clock ticks of the game so far.

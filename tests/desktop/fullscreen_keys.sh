@@ -7,6 +7,7 @@
 # The window also carries the program's icon.
 # Usage: fullscreen_keys.sh <run folder> <output folder>
 set -uo pipefail
+source "$(dirname "$0")/../support/game_window.sh"
 supp="$(cd "$(dirname "$0")/../support" && pwd)/lsan-system-libraries.supp"
 export LSAN_OPTIONS="suppressions=$supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 run=$(cd "$1" && pwd)
@@ -18,9 +19,7 @@ for tool in xdotool xprop openbox import; do
 done
 [ -x "$run/voskar" ] || { echo "fullscreen_keys: no $run/voskar (build voskar_run)" >&2; exit 1; }
 
-work=$(mktemp -d /tmp/voskar-fullscreen-XXXXXX)
-ln -s "$run/BMP" "$work/BMP"
-ln -s "$run/Data" "$work/Data"
+work=$(voskar_work_folder "$run" fullscreen) || exit 1
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 # A window mapped while the window manager is still starting may never be
@@ -56,13 +55,7 @@ wait_log() {
   exit 1
 }
 
-window=
-for _ in $(seq 200); do
-  window=$(xdotool search --name '^Voskar -Night Harrow Typing Game\.-$' 2>/dev/null | head -1)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { fail "no game window"; exit 1; }
+window=$(voskar_game_window) || { fail "no game window"; exit 1; }
 timeout 5 xdotool windowactivate --sync "$window" >/dev/null 2>&1
 wait_log "CSceneTitle::Draw:end" 30
 

@@ -13,6 +13,7 @@
 # tests run at the same time.
 # Usage: play_e2e.sh <run folder> <reference folder> <output folder>
 set -uo pipefail
+source "$(dirname "$0")/../support/game_window.sh"
 # Under the sanitizers, leaks of the desktop's own libraries are not ours.
 supp="$(cd "$(dirname "$0")/../support" && pwd)/lsan-system-libraries.supp"
 export LSAN_OPTIONS="suppressions=$supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
@@ -27,9 +28,7 @@ for tool in xdotool import compare "$magick"; do
 done
 [ -x "$run/voskar" ] || { echo "play_e2e: no $run/voskar (build voskar_run)" >&2; exit 1; }
 
-work=$(mktemp -d /tmp/voskar-e2e-XXXXXX)
-ln -s "$run/BMP" "$work/BMP"
-ln -s "$run/Data" "$work/Data"
+work=$(voskar_work_folder "$run" e2e) || exit 1
 
 # The pictures a screen may show, without the statistics line at the top.
 for picture in Title2 LevelSelect Score; do
@@ -56,13 +55,7 @@ finish() {
 }
 trap finish EXIT
 
-window=
-for _ in $(seq 200); do
-  window=$(xdotool search --name '^Voskar -Night Harrow Typing Game\.-$' 2>/dev/null | head -1)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "play_e2e: no game window" >&2; exit 1; }
+window=$(voskar_game_window) || { echo "play_e2e: no game window" >&2; exit 1; }
 
 failed=0
 fail() {
