@@ -3,7 +3,7 @@
 # and in the easy stage, each over a stretch of seconds, read from
 # /proc/PID/stat (user + system time of all its threads). Run it under a
 # display, for instance:
-#   xvfb-run -a -s '-screen 0 1024x768x24' bench/idle_cpu.sh build/run 30
+#   xvfb-run -a -s '-noreset -screen 0 1024x768x24' bench/idle_cpu.sh build/run 30
 # Usage: idle_cpu.sh <run folder> [seconds per stretch]
 set -uo pipefail
 source "$(dirname "$0")/../tests/support/game_window.sh"

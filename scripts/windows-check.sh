@@ -65,7 +65,7 @@ if [ -z "${VOSKAR_CHECK_INNER:-}" ]; then
   [ -n "$shots" ] && args+=(--shots "$shots")
   [ $linux = 1 ] && args+=(--linux)
   VOSKAR_CHECK_INNER=1 timeout -k 10 "$limit" \
-    xvfb-run -a -s "-screen 0 1024x768x24" "$0" "${args[@]}" "$run"
+    xvfb-run -a -s "-noreset -screen 0 1024x768x24" "$0" "${args[@]}" "$run"
   status=$?
   [ $status -eq 124 ] && echo "windows-check: FAILED: not done within $limit s" >&2
   exit $status

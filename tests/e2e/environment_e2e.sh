@@ -49,7 +49,7 @@ error-box)
   for how in TERM INT OK; do
     start
     box=$(window '"Voskar -Night Harrow Typing Game[.]-": [(][)]')
-    [ -n "$box" ] || { fail "no error box"; kill -9 "$pid"; continue; }
+    [ -n "$box" ] || { fail "no error box: $(cat err.txt)"; kill -9 "$pid" 2>/dev/null; continue; }
     helpers=$(pgrep -P "$pid")
     if [ $how = OK ]; then xdotool windowfocus "$box" key Return; else kill -$how "$pid"; fi
     ends_within 50
