@@ -4,7 +4,6 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>

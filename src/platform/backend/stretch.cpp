@@ -5,15 +5,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "d3d/filter.h"
+
 namespace platform {
 namespace backend {
 
 namespace {
-
-bool HaveAvx2() {
-  static const bool have = __builtin_cpu_supports("avx2");
-  return have;
-}
 
 // A filtered position: the left (or upper) pixel and the right one's
 // weight in 64ths (64 at the far edge, where the two are the last pair).
@@ -37,11 +34,10 @@ Tap TapAt(int i, int size, int outSize) {
   return {index, weight};
 }
 
-// One picture row filtered across into outWidth pixels of four 16-bit
+// One picture row filtered across into `count` pixels of four 16-bit
 // channels (64 times the value).
-void FilterAcross(const uint32_t* row, const std::vector<Tap>& taps, uint16_t* out) {
-  const size_t n = taps.size();
-  for (size_t i = 0; i < n; ++i) {
+void FilterAcross(const uint32_t* row, const Tap* taps, size_t count, uint16_t* out) {
+  for (size_t i = 0; i < count; ++i) {
     const uint32_t a = row[taps[i].index], b = row[taps[i].index + 1];
     const uint32_t wb = static_cast<uint32_t>(taps[i].weight), wa = 64 - wb;
     for (int ch = 0; ch < 4; ++ch)
@@ -67,13 +63,7 @@ __attribute__((target("avx2"))) void FilterAcrossAvx2(const uint32_t* row,
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * i),
                         _mm256_maddubs_epi16(_mm256_shuffle_epi8(pixels, interleave), w));
   }
-  for (; i < n; ++i) {
-    const uint32_t a = row[taps[i].index], b = row[taps[i].index + 1];
-    const uint32_t wb = static_cast<uint32_t>(taps[i].weight), wa = 64 - wb;
-    for (int ch = 0; ch < 4; ++ch)
-      out[4 * i + ch] =
-          static_cast<uint16_t>(((a >> (8 * ch)) & 0xFF) * wa + ((b >> (8 * ch)) & 0xFF) * wb);
-  }
+  FilterAcross(row, taps.data() + i, n - i, out + 4 * i);
 }
 
 // Two filtered rows blended down into `count` output pixels (weight below
@@ -159,7 +149,7 @@ void ScaleLinear(const uint32_t* pixels, int width, int height, int pitch, uint3
   rows->resize(2 * rowSize);
   uint16_t* filtered[2] = {rows->data(), rows->data() + rowSize};
   int held[2] = {-1, -1};  // the picture row each filtered row holds
-  const bool avx2 = HaveAvx2();
+  const bool avx2 = d3d::HaveAvx2();
   auto rowOf = [&](int y) -> const uint16_t* {
     for (int k = 0; k < 2; ++k)
       if (held[k] == y) return filtered[k];
@@ -169,7 +159,7 @@ void ScaleLinear(const uint32_t* pixels, int width, int height, int pitch, uint3
     if (avx2)
       FilterAcrossAvx2(row, across, weights, filtered[k]);
     else
-      FilterAcross(row, across, filtered[k]);
+      FilterAcross(row, across.data(), across.size(), filtered[k]);
     held[k] = y;
     return filtered[k];
   };

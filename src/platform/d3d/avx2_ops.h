@@ -209,11 +209,6 @@ __attribute__((target("avx2"))) inline bool Consecutive8(__m256i index, uint32_t
   return _mm256_movemask_epi8(_mm256_cmpeq_epi32(index, expected)) == -1;
 }
 
-// Bilinear samples of eight pixels whose footprints are the consecutive
-// columns first .. first + 8 of one row of texel pairs (TexelCache::Pairs,
-// the row's first entry at rowPairs): each pair blended down with wy (16-bit
-// lanes of (fy << 8) | (64 - fy)), then across with the pixel's fx. Plain
-// loads instead of one per pixel; the same arithmetic as Bilinear8Pairs.
 // Four texel pairs from `at` on, each blended down: four columns' 16-bit
 // channels in pixel order.
 __attribute__((target("avx2"))) inline __m256i DownPairs4(const uint64_t* at, __m256i wy) {
@@ -223,6 +218,11 @@ __attribute__((target("avx2"))) inline __m256i DownPairs4(const uint64_t* at, __
   return _mm256_maddubs_epi16(_mm256_shuffle_epi8(pairs, interleave), wy);
 }
 
+// Bilinear samples of eight pixels whose footprints are the consecutive
+// columns first .. first + 8 of one row of texel pairs (TexelCache::Pairs,
+// the row's first entry at rowPairs): each pair blended down with wy (16-bit
+// lanes of (fy << 8) | (64 - fy)), then across with the pixel's fx. Plain
+// loads instead of one per pixel; the same arithmetic as Bilinear8Pairs.
 __attribute__((target("avx2"))) inline __m256i ConsecutiveRow8(const uint64_t* rowPairs,
                                                                uint32_t first, __m256i wy,
                                                                __m256i fx) {
@@ -234,6 +234,25 @@ __attribute__((target("avx2"))) inline __m256i ConsecutiveRow8(const uint64_t* r
   const __m256i hi = Horizontal({DownPairs4(at + 4, wy), DownPairs4(at + 5, wy)},
                                 Spread(_mm256_extracti128_si256(wx, 1)));
   return _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xD8);
+}
+
+// Whether an affine span along a texture row steps about a texel per pixel
+// or more: its row's pairs are then read as they are, since blending the
+// row once would cost about as much as the span itself.
+inline bool ReadsRowDirectly(uint32_t du, uint32_t w) {
+  return uint64_t{AbsStep(du)} * w >= (uint64_t{7} << 29);
+}
+
+// Eight samples of such a span at u16 (v16 fixed): consecutive columns with
+// plain loads from the row's pairs, any others pair by pair.
+__attribute__((target("avx2"))) inline __m256i DirectRow8(const uint64_t* pairs,
+                                                          const uint64_t* rowPairs,
+                                                          const BilinearConstants& k, __m256i u16,
+                                                          __m256i v16, __m256i wy) {
+  const RowColumns8 columns = ColumnsOf8(u16, k.halfU, k.w);
+  uint32_t first;
+  return Consecutive8(columns.index, &first) ? ConsecutiveRow8(rowPairs, first, wy, columns.fx)
+                                             : Bilinear8Pairs(pairs, k, u16, v16);
 }
 
 // (a * b + 128 + ((a * b + 128) >> 8)) >> 8 on 16-bit lanes: a * b / 255.

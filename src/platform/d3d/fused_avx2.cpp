@@ -61,9 +61,7 @@ __attribute__((target("avx2"))) bool FusedSpanAvx2(const PixelContext& ctx, cons
   // next once (looked up when a first pixel passes).
   const bool rowFixed = !kPerspective && c.dv == 0;
   const uint16_t* blendedRow = nullptr;
-  // About a texel per pixel or more: the row's pairs are read as they are
-  // (a blended row would cost about as much as the span itself).
-  const bool direct = rowFixed && uint64_t{AbsStep(c.du)} * w >= (uint64_t{7} << 29);
+  const bool direct = rowFixed && ReadsRowDirectly(c.du, w);
   const uint32_t tvRow = (((c.v >> 16) - t.HalfTexelV()) & 0xFFFFu) * h;
   const uint64_t* rowPairs = ctx.texelPairs + static_cast<size_t>(tvRow >> 16) * stride;
   const __m256i wy = RowWeights(tvRow);
@@ -161,18 +159,12 @@ __attribute__((target("avx2"))) bool FusedSpanAvx2(const PixelContext& ctx, cons
 
     __m256i texel;
     if (direct) {
-      const RowColumns8 columns = ColumnsOf8(_mm256_srli_epi32(uSum, 16), k.halfU, k.w);
-      uint32_t first;
-      texel = Consecutive8(columns.index, &first)
-                  ? ConsecutiveRow8(rowPairs, first, wy, columns.fx)
-                  : Bilinear8Pairs(ctx.texelPairs, k, _mm256_srli_epi32(uSum, 16),
-                                   _mm256_srli_epi32(vSum, 16));
+      texel = DirectRow8(ctx.texelPairs, rowPairs, k, _mm256_srli_epi32(uSum, 16),
+                         _mm256_srli_epi32(vSum, 16), wy);
     } else if (rowFixed) {
-      if (!blendedRow) {
-        const uint32_t tv = (((c.v >> 16) - t.HalfTexelV()) & 0xFFFFu) * h;
-        blendedRow = BlendedRowAvx2(ctx.texelPairs, t.Serial() * 2 + kKey, stride, w + 1, tv >> 16,
-                                    (tv >> 10) & 63u);
-      }
+      if (!blendedRow)
+        blendedRow = BlendedRowAvx2(ctx.texelPairs, t.Serial() * 2 + kKey, stride, w + 1,
+                                    tvRow >> 16, (tvRow >> 10) & 63u);
       texel = BilinearRow8(blendedRow, _mm256_srli_epi32(uSum, 16), k.halfU, k.w);
     } else if (kPerspective) {
       // As Coords8: the planes at the pixel, divided by 1/w.

@@ -86,9 +86,9 @@ __attribute__((target("avx2"))) int BilinearRowAvx2(const uint64_t* pairs, uint6
                                                     uint32_t stride, uint32_t w, uint32_t h,
                                                     const SpanCoords& c, int count, uint32_t* out) {
   const uint32_t tv = (((c.v >> 16) - 32768u / h) & 0xFFFFu) * h;
-  // About a texel per pixel or more: the row's pairs as they are (see
-  // FusedSpanAvx2); fewer: the row blended once.
-  const bool direct = uint64_t{AbsStep(c.du)} * w >= (uint64_t{7} << 29);
+  // About a texel per pixel or more: the row's pairs as they are; fewer:
+  // the row blended once.
+  const bool direct = ReadsRowDirectly(c.du, w);
   const uint16_t* row =
       direct ? nullptr : BlendedRowAvx2(pairs, serial, stride, w + 1, tv >> 16, (tv >> 10) & 63u);
   const uint64_t* rowPairs = pairs + static_cast<size_t>(tv >> 16) * stride;
@@ -103,15 +103,8 @@ __attribute__((target("avx2"))) int BilinearRowAvx2(const uint64_t* pairs, uint6
         _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(c.u)),
                          _mm256_mullo_epi32(idx, _mm256_set1_epi32(static_cast<int>(c.du)))),
         16);
-    __m256i texel;
-    if (direct) {
-      const RowColumns8 columns = ColumnsOf8(u16, k.halfU, k.w);
-      uint32_t first;
-      texel = Consecutive8(columns.index, &first) ? ConsecutiveRow8(rowPairs, first, wy, columns.fx)
-                                                  : Bilinear8Pairs(pairs, k, u16, v16);
-    } else {
-      texel = BilinearRow8(row, u16, k.halfU, k.w);
-    }
+    const __m256i texel = direct ? DirectRow8(pairs, rowPairs, k, u16, v16, wy)
+                                 : BilinearRow8(row, u16, k.halfU, k.w);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), texel);
   }
   return i;
