@@ -16,9 +16,9 @@ glyph sheet's "l", 38 of the 64 rows of a cell) are at least 9 pixels tall
 for at least 80 % of its window, and no two labels ever cover more than a
 quarter of the smaller one (sampled every 20 ms, as the content test
 checks: the test allows it in 5 % of the samples, the generator never); nor
-does a picture in front hide a tenth of a label behind it. The checks below follow the camera path follower (linear blending
-of the two keys around the stage time) and the target renderer's label
-geometry exactly.
+does a picture in front hide a tenth of a label behind it. The checks below
+follow the camera path follower (linear blending of the two keys around the
+stage time) and the target renderer's label geometry exactly.
 """
 
 import math
@@ -355,22 +355,28 @@ def legible(keys, pos, t0, t1):
     return tall >= LEGIBLE_SHARE * len(times)
 
 
+def area(r):
+    return (r[2] - r[0]) * (r[3] - r[1])
+
+
+def overlap(a, b):
+    """The area two screen rectangles share (0 when they do not meet)."""
+    w = min(a[2], b[2]) - max(a[0], b[0])
+    h = min(a[3], b[3]) - max(a[1], b[1])
+    return w * h if w > 0 and h > 0 else 0.0
+
+
 def covers(a, b):
     """Whether two label rectangles overlap by more than the allowed share of
     the smaller one's area."""
-    w = min(a[2], b[2]) - max(a[0], b[0])
-    h = min(a[3], b[3]) - max(a[1], b[1])
-    if w <= 0 or h <= 0:
-        return False
-    smaller = min((a[2] - a[0]) * (a[3] - a[1]), (b[2] - b[0]) * (b[3] - b[1]))
-    return w * h > OVERLAP_SHARE * smaller
+    shared = overlap(a, b)
+    return shared > 0 and shared > OVERLAP_SHARE * min(area(a), area(b))
 
 
 def hides(picture, label):
     """Whether a picture in front hides more than a tenth of a label."""
-    w = min(picture[2], label[2]) - max(picture[0], label[0])
-    h = min(picture[3], label[3]) - max(picture[1], label[1])
-    return w > 0 and h > 0 and w * h > 0.1 * (label[2] - label[0]) * (label[3] - label[1])
+    shared = overlap(picture, label)
+    return shared > 0 and shared > 0.1 * area(label)
 
 
 def crowded(keys, pos, t0, t1, placed):
